@@ -1,0 +1,154 @@
+#include "ProcessRunner.h"
+
+#include <fcntl.h>
+#include <ftw.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace testing_support {
+
+namespace {
+
+void drain(int fd, std::string& into, bool& open) {
+  char buf[4096];
+  ssize_t n = read(fd, buf, sizeof buf);
+  if (n > 0) {
+    into.append(buf, static_cast<size_t>(n));
+  } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+    open = false;
+  }
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
+                         const std::vector<std::pair<std::string, std::string>>& env,
+                         const std::string& stdinText) {
+  int outPipe[2], errPipe[2], inPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0)
+    throw std::runtime_error("pipe failed");
+
+  std::vector<std::string> envStrings;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    bool replaced = false;
+    for (const auto& kv : env)
+      if (entry.compare(0, kv.first.size() + 1, kv.first + "=") == 0) replaced = true;
+    if (!replaced) envStrings.push_back(entry);
+  }
+  for (const auto& kv : env) envStrings.push_back(kv.first + "=" + kv.second);
+  std::vector<char*> envp;
+  for (auto& s : envStrings) envp.push_back(&s[0]);
+  envp.push_back(nullptr);
+  std::vector<std::string> args(argv);
+  std::vector<char*> cargv;
+  for (auto& s : args) cargv.push_back(&s[0]);
+  cargv.push_back(nullptr);
+
+  pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    dup2(inPipe[0], 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(inPipe[0]); close(inPipe[1]);
+    close(outPipe[0]); close(outPipe[1]);
+    close(errPipe[0]); close(errPipe[1]);
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+    execve(cargv[0], cargv.data(), envp.data());
+    _exit(127);
+  }
+  close(inPipe[0]);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  if (!stdinText.empty()) {
+    ssize_t w = write(inPipe[1], stdinText.data(), stdinText.size());
+    (void)w;
+  }
+  close(inPipe[1]);
+
+  ProcessResult result;
+  bool outOpen = true, errOpen = true;
+  while (outOpen || errOpen) {
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) drain(outPipe[0], result.out, outOpen);
+    if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) drain(errPipe[0], result.err, errOpen);
+  }
+  close(outPipe[0]);
+  close(errPipe[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.termSignal = WTERMSIG(status);
+  return result;
+}
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/quorvalin-test-XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+  m_path = buf.data();
+}
+
+namespace {
+int removeEntry(const char* path, const struct stat*, int, struct FTW*) {
+  chmod(path, 0700);
+  return remove(path);
+}
+int unlockEntry(const char* path, const struct stat* sb, int type, struct FTW*) {
+  if (type == FTW_D || type == FTW_DNR) chmod(path, sb->st_mode | 0700);
+  return 0;
+}
+}  // namespace
+
+TempDir::~TempDir() {
+  nftw(m_path.c_str(), unlockEntry, 16, FTW_PHYS);
+  nftw(m_path.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const {
+  writeFile(file(name), content);
+}
+
+std::string TempDir::read(const std::string& name) const { return readFile(file(name)); }
+
+bool TempDir::exists(const std::string& name) const {
+  struct stat sb;
+  return stat(file(name).c_str(), &sb) == 0;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + path);
+  out << content;
+}
+
+std::string testData(const std::string& name) { return std::string(QUORVALIN_TEST_DATA) + "/" + name; }
+
+}  // namespace testing_support

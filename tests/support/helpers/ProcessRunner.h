@@ -1,0 +1,45 @@
+#pragma once
+// Runs a program as a child process (no shell) and captures what it prints.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct ProcessResult {
+  int exitStatus = -1;   // exit code, or -1 when the child did not exit normally
+  int termSignal = 0;    // the signal that ended the child, 0 if it exited
+  std::string out;
+  std::string err;
+};
+
+// argv[0] is the program path. The child runs in `workDir` (when not empty) with the
+// given variables added to (or replacing those of) the current environment.
+ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir = "",
+                         const std::vector<std::pair<std::string, std::string>>& env = {},
+                         const std::string& stdinText = "");
+
+// A fresh directory under the system temp dir, removed with its contents on destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return m_path; }
+  std::string file(const std::string& name) const { return m_path + "/" + name; }
+  void write(const std::string& name, const std::string& content) const;
+  std::string read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+
+ private:
+  std::string m_path;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+
+// Path of a file in the tests' data folder.
+std::string testData(const std::string& name);
+
+}  // namespace testing_support
