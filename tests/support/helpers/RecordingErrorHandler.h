@@ -1,0 +1,80 @@
+#pragma once
+// Header-only (test_helpers does not link the graph library): include it only in
+// test binaries that link graphlib_base.
+//
+// Installs a graph-library error handler that records every (code, message).
+// For positive codes it throws GraphlibErrorRaised by default, so the raising
+// operation stops there as it would under the library's default handler (which
+// aborts); Mode::Return lets the operation go on instead. Warnings and negative
+// codes are recorded and return. The previous handler comes back on destruction.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "graphlib/base/error.h"
+
+namespace testing_support {
+
+struct GraphlibError {
+  int code;
+  std::string message;
+  bool operator==(const GraphlibError& o) const { return code == o.code && message == o.message; }
+};
+
+struct GraphlibErrorRaised {
+  GraphlibError error;
+};
+
+class RecordingErrorHandler {
+ public:
+  enum class Mode { Throw, Return };
+
+  explicit RecordingErrorHandler(Mode mode = Mode::Throw)
+      : m_mode(mode), m_previous(graphlib::get_error_handler()), m_outer(current()) {
+    current() = this;
+    graphlib::set_error_handler(&RecordingErrorHandler::handle);
+  }
+  ~RecordingErrorHandler() {
+    current() = m_outer;
+    graphlib::set_error_handler(m_previous);
+  }
+  RecordingErrorHandler(const RecordingErrorHandler&) = delete;
+  RecordingErrorHandler& operator=(const RecordingErrorHandler&) = delete;
+
+  const std::vector<GraphlibError>& errors() const { return m_errors; }
+  bool empty() const { return m_errors.empty(); }
+  size_t size() const { return m_errors.size(); }
+  const GraphlibError& last() const { return m_errors.back(); }
+  void clear() { m_errors.clear(); }
+
+  // Runs f and returns the error it raised (throwing mode), or {-1, ""} when it raised none.
+  template <class F>
+  GraphlibError raisedBy(F&& f) {
+    try {
+      std::forward<F>(f)();
+    } catch (const GraphlibErrorRaised& e) {
+      return e.error;
+    }
+    return {-1, ""};
+  }
+
+ private:
+  static RecordingErrorHandler*& current() {
+    static RecordingErrorHandler* handler = nullptr;
+    return handler;
+  }
+
+  static void handle(int code, const char* message) {
+    RecordingErrorHandler* self = current();
+    GraphlibError error{code, message ? message : ""};
+    self->m_errors.push_back(error);
+    if (code > 0 && self->m_mode == Mode::Throw) throw GraphlibErrorRaised{error};
+  }
+
+  Mode m_mode;
+  graphlib::graphlib_error_handler m_previous;
+  RecordingErrorHandler* m_outer;
+  std::vector<GraphlibError> m_errors;
+};
+
+}  // namespace testing_support
