@@ -56,7 +56,9 @@ const char* coordinateStart(const char* line, std::size_t col) {
   return nullptr;
 }
 
-// A coordinate that is blank, not a number or not finite as a float reads as 0.
+// A coordinate reads as 0 when its field is blank, holds something other than
+// a number and blanks, or does not give a finite float. The number may run on
+// past the field's last column.
 bool readCoordinate(const char* line, std::size_t col, float& value) {
   value = 0.0f;
   const char* start = coordinateStart(line, col);
@@ -64,6 +66,9 @@ bool readCoordinate(const char* line, std::size_t col, float& value) {
   char* end = nullptr;
   float read = static_cast<float>(std::strtod(start, &end));
   if (end == start || !std::isfinite(read)) return false;
+  const char* fieldEnd = line + strnlen(line, col + kCoordWidth);
+  for (const char* rest = end; rest < fieldEnd; ++rest)
+    if (!std::isspace(static_cast<unsigned char>(*rest))) return false;
   value = read;
   return true;
 }

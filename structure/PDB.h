@@ -28,9 +28,10 @@ class PDB {
   static char atomResidueICode(const char* line);
 
   // A coordinate is read from its field's first column on, and may run on into
-  // the next field when the characters continue the number. A field that holds
-  // no finite number within its own eight columns reads as 0 rather than borrowing
-  // its neighbour's value; unreadableCoordinate tells the reader to skip it.
+  // the next field when the characters continue the number. A field whose own
+  // eight columns hold anything but a finite number and blanks reads as 0 rather
+  // than borrowing its neighbour's value; unreadableCoordinate tells the reader
+  // to skip such a record.
   static float atomXCoord(const char* line);
   static float atomYCoord(const char* line);
   static float atomZCoord(const char* line);
