@@ -1,0 +1,3 @@
+#include "structure/FMolecule.h"
+
+template class FMolecule<Atom>;
