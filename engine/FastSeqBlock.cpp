@@ -1,0 +1,161 @@
+#include "engine/FastSeqBlock.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+#include "support/Parameters.h"
+
+float FastSeqBlock::m_fRMSDthr = -1.0f;
+const FMolecule<Atom>* FastSeqBlock::m_model = nullptr;
+const FMolecule<Atom>* FastSeqBlock::m_target = nullptr;
+int FastSeqBlock::m_iModelSize = 0;
+int FastSeqBlock::m_iTargetSize = 0;
+float FastSeqBlock::m_fOverlapRatio = 1.0f;
+
+namespace {
+
+// The optional bottleneck test of a growing block, read anew at every test.
+bool bottleneckPasses(const FastSeqBlock& block, float thr, const BestFit& fit) {
+  if (Parameters::getInt("SBlockBottleneck", 0) != 1) return true;
+  const float bound = thr * Parameters::getFloat("SBlockBottleneckWeight", 0.0f);
+  return block.checkBottleneck(bound, fit.rigidTrans());
+}
+
+}  // namespace
+
+FastSeqBlock::FastSeqBlock() : i(0), j(0), l(0) {}
+
+FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(l0) {
+  // Negative starts never come from the pipeline; refusing them keeps a stray
+  // call from reading outside the point arrays.
+  if (i < 0 || j < 0 || i + l >= m_iModelSize || j + l >= m_iTargetSize) {
+    l = 0;
+    return;
+  }
+  const FMolecule<Atom>& model = *m_model;
+  const FMolecule<Atom>& target = *m_target;
+
+  BestFit current;
+  for (int k = 0; k <= l; ++k) current.add(model.position(i + k), target.position(j + k));
+  // The seed is accepted at equality; every extension below needs to stay
+  // strictly under the threshold.
+  if (current.rmsd() > thr || !bottleneckPasses(*this, thr, current)) {
+    l = 0;
+    return;
+  }
+
+  // While growing, i and j keep the seed's values and l counts the seed and
+  // the right pairs taken so far: the bottleneck test sees exactly those.
+  int left = 0;
+  bool changed = true;
+  while (changed && bottleneckPasses(*this, thr, current)) {
+    changed = false;
+    if (i - left - 1 >= 0 && j - left - 1 >= 0) {
+      BestFit candidate = current;
+      candidate.add(model.position(i - left - 1), target.position(j - left - 1));
+      if (candidate.rmsd() < thr && bottleneckPasses(*this, thr, candidate)) {
+        current = candidate;
+        ++left;
+        changed = true;
+      }
+    }
+    if (i + l + 1 < m_iModelSize && j + l + 1 < m_iTargetSize) {
+      BestFit candidate = current;
+      candidate.add(model.position(i + l + 1), target.position(j + l + 1));
+      if (candidate.rmsd() < thr && bottleneckPasses(*this, thr, candidate)) {
+        current = candidate;
+        ++l;
+        changed = true;
+      }
+    }
+  }
+  i -= left;
+  j -= left;
+  l += left;
+  fit = current;
+}
+
+FastSeqBlock::FastSeqBlock(int i0, int j0, int l0) : i(i0), j(j0), l(l0) {
+  if (i < 0 || j < 0 || i + l >= m_iModelSize || j + l >= m_iTargetSize) {
+    std::cerr << "ERROR: FastSeqBlock::FastSeqBlock(int i,int j,int l): " << i << " " << j << " " << l << " "
+              << m_iModelSize << " " << m_iTargetSize << std::endl;
+    std::exit(1);
+  }
+  for (int k = 0; k <= l; ++k) fit.add(m_model->position(i + k), m_target->position(j + k));
+}
+
+std::vector<FastSeqBlock*> FastSeqBlock::createSeqBlocks(const FMolecule<Atom>&, const FMolecule<Atom>&, int N,
+                                                         int M, int minSize, int maxShift) {
+  std::vector<FastSeqBlock*> result;
+  // Offsets i - j come as N-1, ..., 0, then -(M-1), ..., -1; the clustering
+  // is greedy in this order.
+  for (int d = N + M - 1; d >= 1; --d) {
+    int i0, j0, count;
+    if (d >= M) {
+      i0 = d - M;
+      j0 = 0;
+      count = std::min(M, N - i0);
+    } else {
+      i0 = 0;
+      j0 = d;
+      count = std::min(N, M - d);
+    }
+    if (std::abs(i0 - j0) > maxShift) continue;
+    int k = 0;
+    while (k < count) {
+      FastSeqBlock* block = new FastSeqBlock(i0 + k, j0 + k, minSize - 1, m_fRMSDthr);
+      if (block->l + 1 < minSize) {
+        delete block;
+        ++k;
+        continue;
+      }
+      result.push_back(block);
+      // Measured from the seed, not from the left-grown start: the next seed
+      // shares its first pair with the block's last one.
+      const int e = (block->i + block->l) - (i0 + k);
+      k += e > 1 ? e : 1;
+    }
+  }
+  return result;
+}
+
+void FastSeqBlock::calcRigidTrans(const FMolecule<Atom>& A, const FMolecule<Atom>& B, int i, int j, int n,
+                                  RigidTrans3& T, float& rmsd) {
+  BestFit fit;
+  for (int k = 0; k < n; ++k) fit.add(A.position(i + k), B.position(j + k));
+  T = fit.rigidTrans();
+  rmsd = fit.rmsd();
+}
+
+bool FastSeqBlock::checkBottleneck(float thr, const RigidTrans3& T) const {
+  const double bound = static_cast<double>(thr) * static_cast<double>(thr);
+  for (int k = 0; k <= l; ++k) {
+    const Vector3& p = m_model->position(i + k);
+    const Vector3 q = T * m_target->position(j + k);
+    double d2 = 0.0;
+    for (int c = 0; c < 3; ++c) {
+      const double diff = static_cast<double>(p[c]) - static_cast<double>(q[c]);
+      d2 += diff * diff;
+    }
+    if (d2 > bound) return false;
+  }
+  return true;
+}
+
+bool FastSeqBlock::checkBottleneck(float thr) const { return checkBottleneck(thr, fit.rigidTrans()); }
+
+void FastSeqBlock::resolveOverlap(FastSeqBlock** a, FastSeqBlock** b) {
+  const FastSeqBlock& A = **a;
+  const FastSeqBlock& B = **b;
+  const int gapI = B.i - (A.i + A.l) - 1;
+  const int gapJ = B.j - (A.j + A.l) - 1;
+  if (gapI >= 0 && gapJ >= 0) return;
+  const int overlap = -std::min(gapI, gapJ);
+  const int ceilHalf = (overlap + 1) / 2;
+  const int floorHalf = overlap / 2;
+  FastSeqBlock* newA = new FastSeqBlock(A.i, A.j, A.l - ceilHalf);
+  FastSeqBlock* newB = new FastSeqBlock(B.i + floorHalf, B.j + floorHalf, B.l - floorHalf);
+  *a = newA;
+  *b = newB;
+}

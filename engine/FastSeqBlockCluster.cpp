@@ -1,0 +1,83 @@
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "engine/FastSeqBlock.h"
+
+namespace {
+
+// The overlap bound ratio * m is formed in double precision: with ratio 0.7
+// and m = 10 it is 6.99999988, so an overlap measure of 7 groups (a float
+// product would round to 7.0 and refuse it). This is how an extended-precision
+// register evaluates the mixed float * int product.
+bool overlapsEnough(int startA, int endA, int startB, int endB, int m) {
+  const double bound = static_cast<double>(FastSeqBlock::m_fOverlapRatio) * static_cast<double>(m);
+  return static_cast<double>(std::min(endA, endB) - std::max(startA, startB)) > bound;
+}
+
+bool compatible(const FastSeqBlock& a, const FastSeqBlock& b) {
+  const int m = std::min(a.l + 1, b.l + 1);
+  if (std::abs((a.i - a.j) - (b.i - b.j)) > 5) return false;
+  if (!overlapsEnough(a.i, a.i + a.l, b.i, b.i + b.l, m)) return false;
+  return overlapsEnough(a.j, a.j + a.l, b.j, b.j + b.l, m);
+}
+
+// Greedy complete-linkage grouping in input order; `choose` picks the
+// representative among a group's input positions (first member first).
+template <class Choose>
+std::vector<FastSeqBlock*> groupBlocks(std::vector<FastSeqBlock*>& blocks, Choose choose) {
+  std::vector<FastSeqBlock*> result;
+  std::vector<std::size_t> members;
+  for (std::size_t first = 0; first < blocks.size(); ++first) {
+    if (!blocks[first]) continue;
+    members.assign(1, first);
+    for (std::size_t q = first + 1; q < blocks.size(); ++q) {
+      if (!blocks[q]) continue;
+      bool joins = true;
+      for (std::size_t member : members) {
+        if (!compatible(*blocks[member], *blocks[q])) {
+          joins = false;
+          break;
+        }
+      }
+      if (joins) members.push_back(q);
+    }
+    const std::size_t chosen = choose(blocks, members);
+    for (std::size_t member : members) {
+      if (member == chosen)
+        result.push_back(blocks[member]);
+      else
+        delete blocks[member];
+      blocks[member] = nullptr;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+std::vector<FastSeqBlock*> FastSeqBlock::cluster(std::vector<FastSeqBlock*>& blocks) {
+  return groupBlocks(blocks, [](const std::vector<FastSeqBlock*>& all, const std::vector<std::size_t>& members) {
+    std::size_t best = members[0];
+    for (std::size_t member : members)
+      if (all[member]->l + 1 > all[best]->l + 1) best = member;
+    return best;
+  });
+}
+
+std::vector<FastSeqBlock*> FastSeqBlock::clusterGlobalSize(std::vector<FastSeqBlock*>& blocks,
+                                                           const std::vector<float>& weights) {
+  return groupBlocks(blocks, [&weights](const std::vector<FastSeqBlock*>&, const std::vector<std::size_t>& members) {
+    std::size_t best = members[0];
+    float bestWeight = 0.0f;
+    for (std::size_t member : members) {
+      // A block without a weight weighs nothing rather than reading past the vector.
+      const float weight = member < weights.size() ? weights[member] : 0.0f;
+      if (weight > bestWeight) {
+        bestWeight = weight;
+        best = member;
+      }
+    }
+    return best;
+  });
+}
