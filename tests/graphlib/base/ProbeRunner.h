@@ -14,7 +14,7 @@ using Env = std::vector<std::pair<std::string, std::string>>;
 
 // leakCheck false: the scenario leaves memory in use on purpose.
 inline testing_support::ProcessResult runProbe(const std::string& scenario, Env env = {},
-                                               bool leakCheck = true) {
+                                               bool leakCheck = true, const std::string& stdinText = "") {
   // The test binary has read its own options already; its children must not
   // inherit them.
   for (const char* var : {"GRAPHLIBROOT", "GRAPHLIB_INIT", "GRAPHLIB_CATCH_SYSTEM_ERRORS",
@@ -23,7 +23,7 @@ inline testing_support::ProcessResult runProbe(const std::string& scenario, Env 
   // Sanitizer builds: the probe's own signal handling and leak report are under test.
   env.push_back({"ASAN_OPTIONS", std::string("detect_leaks=") + (leakCheck ? "1" : "0") +
                                      ":handle_segv=0:handle_sigbus=0:handle_sigill=0"});
-  return testing_support::runProcess({GRAPHLIB_BASE_PROBE, scenario}, "", env);
+  return testing_support::runProcess({GRAPHLIB_BASE_PROBE, scenario}, "", env, stdinText);
 }
 
 }  // namespace graphlib_test

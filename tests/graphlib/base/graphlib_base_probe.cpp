@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "graphlib/base/basic.h"
+#include "graphlib/base/string.h"
 
 namespace {
 
@@ -71,6 +72,14 @@ int run(const char* scenario) {
     set_error_handler(returning_handler);
     write_through_nil();
     std::printf("not reached\n");
+    return 0;
+  }
+  if (std::strcmp(scenario, "cin_words") == 0) {
+    for (int k = 0; k < 3; k++) {
+      graphlib::string w;
+      std::cin >> w;
+      std::cout << "[" << w << "]" << std::endl;
+    }
     return 0;
   }
   std::fprintf(stderr, "unknown scenario %s\n", scenario);
