@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "geometry/Vector3.h"
 #include "support/Parameters.h"
 
 float FastSeqBlock::m_fRMSDthr = -1.0f;
@@ -129,17 +130,11 @@ void FastSeqBlock::calcRigidTrans(const FMolecule<Atom>& A, const FMolecule<Atom
 }
 
 bool FastSeqBlock::checkBottleneck(float thr, const RigidTrans3& T) const {
+  // Squares from the float points, compared in double: a pair exactly thr
+  // apart passes.
   const double bound = static_cast<double>(thr) * static_cast<double>(thr);
-  for (int k = 0; k <= l; ++k) {
-    const Vector3& p = m_model->position(i + k);
-    const Vector3 q = T * m_target->position(j + k);
-    double d2 = 0.0;
-    for (int c = 0; c < 3; ++c) {
-      const double diff = static_cast<double>(p[c]) - static_cast<double>(q[c]);
-      d2 += diff * diff;
-    }
-    if (d2 > bound) return false;
-  }
+  for (int k = 0; k <= l; ++k)
+    if (dist2(m_model->position(i + k), T * m_target->position(j + k)) > bound) return false;
   return true;
 }
 

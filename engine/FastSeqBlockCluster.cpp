@@ -1,8 +1,11 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "engine/FastSeqBlock.h"
+#include "geometry/GeomHash.h"
+#include "geometry/Vector3.h"
 
 namespace {
 
@@ -80,4 +83,36 @@ std::vector<FastSeqBlock*> FastSeqBlock::clusterGlobalSize(std::vector<FastSeqBl
     }
     return best;
   });
+}
+
+std::vector<float> FastSeqBlock::globalSizeWeights(const FMolecule<Atom>& pivot, const FMolecule<Atom>& other,
+                                                   const std::vector<FastSeqBlock*>& blocks) {
+  std::vector<float> weights(blocks.size(), 0.0f);
+  const float thr = m_fRMSDthr;
+  // Start-up refuses such thresholds; a grid of cell size 0 cannot be built,
+  // and a negative radius finds nothing anyway.
+  if (!(thr > 0.0f) || !std::isfinite(thr)) return weights;
+
+  GeomHash<Vector3, int> hash(3, thr);
+  for (std::size_t p = 0; p < pivot.size(); ++p) hash.insert(pivot.position(p), static_cast<int>(p));
+  const float t2 = thr * thr;
+  HashResult<int> result;
+  for (std::size_t q = 0; q < blocks.size(); ++q) {
+    if (!blocks[q]) continue;
+    const RigidTrans3& T = blocks[q]->rigidTrans();
+    int count = 0;
+    for (std::size_t k = 0; k < other.size(); ++k) {
+      const Vector3 moved = T * other.position(k);
+      hash.query(moved, thr, result);
+      for (auto it = result.begin(); it != result.end(); ++it) {
+        if (dist2(moved, pivot.position(static_cast<std::size_t>(*it))) <= static_cast<double>(t2)) {
+          ++count;
+          break;
+        }
+      }
+      result.clear();
+    }
+    weights[q] = static_cast<float>(count);
+  }
+  return weights;
 }
