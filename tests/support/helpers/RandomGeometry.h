@@ -15,9 +15,14 @@ class RandomGeometry {
  public:
   explicit RandomGeometry(unsigned seed) : m_engine(seed) {}
 
-  double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(m_engine); }
-  double normal(double sigma) { return std::normal_distribution<double>(0.0, sigma)(m_engine); }
-  int integer(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_engine); }
+  // Drawn directly from the engine: the standard distributions differ between
+  // library implementations, and the tests should see the same numbers everywhere.
+  double uniform(double lo, double hi) { return lo + (hi - lo) * (m_engine() / 4294967296.0); }
+  double normal(double sigma) {
+    const double u = 1.0 - m_engine() / 4294967296.0, v = m_engine() / 4294967296.0;
+    return sigma * std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * v);
+  }
+  int integer(int lo, int hi) { return lo + static_cast<int>(m_engine() % static_cast<unsigned>(hi - lo + 1)); }
 
   Vector3 point(double range) {
     return Vector3(static_cast<float>(uniform(-range, range)), static_cast<float>(uniform(-range, range)),
