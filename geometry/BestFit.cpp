@@ -328,9 +328,13 @@ void BestFit::solve(const double h[3][3], double e0, const double abar[3], const
   double objective = 0.0;
   if (isOptimalRotation(u, h, scale)) {
     objective = objectiveOf(u, h);
-    // The closed form's own value stands unless rounding in a vanishing
-    // eigenvalue has moved it away from what the rotation achieves.
-    if (std::fabs(predicted - objective) <= kTolerance * scale) objective = predicted;
+    // The closed form's own RMSD stands unless it is visibly not the RMSD of
+    // its rotation: the square root of a vanishing eigenvalue that rounding
+    // left positive (three pairs, or planar points) can add up to 1e-3 to the
+    // RMSD of an exact copy.
+    const double own = std::sqrt(std::fabs(e0 - 2.0 * predicted) / n);
+    const double achieved = std::sqrt(std::fabs(e0 - 2.0 * objective) / n);
+    if (std::fabs(own - achieved) <= 1e-6 * std::sqrt(std::fabs(e0) / n)) objective = predicted;
   } else {
     quaternionFit(h, u);
     objective = objectiveOf(u, h);
