@@ -169,6 +169,20 @@ TEST(MemoryManager, VectorsCarryTheirSizeAndAreCounted) {
   EXPECT_EQ(m.total, 0);
 }
 
+TEST(MemoryManager, VectorsAreNotCountedWhileTheLibraryIsStopped) {
+  memory_manager m(256, "T");
+  const int running = graphlib::memory_manager_init::count;
+  graphlib::memory_manager_init::count = 0;
+  void* v = m.allocate_vector(100);
+  EXPECT_EQ(m.total, 0);
+  EXPECT_EQ(m.slot_count[0], 0);
+  EXPECT_EQ(m.block_count[0], 0);
+  m.deallocate_vector(v);
+  EXPECT_EQ(m.slot_count[0], 0);
+  EXPECT_EQ(m.block_count[0], 0);
+  graphlib::memory_manager_init::count = running;
+}
+
 TEST(MemoryManager, DelayedVectorIsKeptUntilTheNextCall) {
   memory_manager m(256, "T");
   void* a = m.allocate_vector(40);
