@@ -230,3 +230,20 @@ TEST(Startup, UnwritableRunLogIsAnError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Startup, GraphLibraryStartsAndStopsWithEveryRun) {
+  TempDir dir;
+  std::vector<std::string> argv = {QUORVALIN_BINARY, testData("1sp1.pdb"), testData("1sp2.pdb")};
+  ProcessResult clean = runProcess(argv, dir.path(), {{"GRAPHLIB_INIT", "show_memory_leaks"}});
+  EXPECT_EQ(clean.exitStatus, 0);
+  EXPECT_EQ(clean.err, "");  // everything freed: the leak report is empty
+
+  ProcessResult slots =
+      runProcess(argv, dir.path(), {{"GRAPHLIB_NODE_DATA", "2"}, {"GRAPHLIB_EDGE_DATA", "1"}});
+  EXPECT_EQ(slots.exitStatus, 0);
+  EXPECT_EQ(slots.err, "\nnode_data_slots = 2\nedge_data_slots = 1\n\n");
+}
+
+}  // namespace
