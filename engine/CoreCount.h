@@ -1,0 +1,67 @@
+#pragma once
+// The common-core count shared by the seed-scoring routines: how many pivot
+// residues find an admitted residue in every one of the given structures once
+// those are moved onto the pivot. Not one to one: a residue may serve several
+// pivot residues.
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "engine/MultSeqBlock.h"
+#include "geometry/GeomHash.h"
+#include "geometry/RigidTrans3.h"
+#include "geometry/Vector3.h"
+#include "structure/Atom.h"
+#include "structure/AtomMolecule.h"
+
+namespace core_count {
+
+// Calls counted() once per pivot residue (in ascending order) that has at
+// least one residue admitted by admit(pivotAtom, movedAtom) in each of the
+// `needed` structures of `others`, each moved by its transformation. Every
+// structure's points are hashed at their moved positions with cell size thr
+// and the pivot's points are queried unmoved with radius thr.
+template <class Admit, class Counted>
+void forEachCoreResidue(const AtomMolecule& pivot, const std::vector<const AtomMolecule*>& others,
+                        const std::vector<const RigidTrans3*>& transforms, float thr, int needed, Admit admit,
+                        Counted counted) {
+  // No grid of a non-positive cell size exists; such a distance admits nothing
+  // the grid could find.
+  const bool usable = thr > 0.0f && std::isfinite(thr);
+  std::vector<AtomMolecule> moved;
+  moved.reserve(others.size());
+  for (std::size_t k = 0; k < others.size(); ++k) {
+    moved.push_back(*others[k]);
+    moved.back() *= *transforms[k];
+  }
+  std::vector<int> hits(others.size(), 0);
+  if (!usable) {
+    // Without a grid no slot has a hit; only a seed without slots counts.
+    for (std::size_t r = 0; r < pivot.size(); ++r)
+      if (needed == 0) counted(static_cast<int>(r));
+    return;
+  }
+  GeomHash<Vector3, MultSeqBlock::MolCounter> hash(3, thr);
+  for (std::size_t k = 0; k < moved.size(); ++k)
+    for (std::size_t a = 0; a < moved[k].size(); ++a)
+      hash.insert(moved[k].position(a), MultSeqBlock::MolCounter{static_cast<int>(a), static_cast<int>(k), false});
+  HashResult<MultSeqBlock::MolCounter> result;
+  for (std::size_t r = 0; r < pivot.size(); ++r) {
+    const Atom& a = pivot[r];
+    hash.query(pivot.position(r), thr, result);
+    for (auto it = result.begin(); it != result.end(); ++it) {
+      const MultSeqBlock::MolCounter& c = *it;
+      if (admit(a, moved[static_cast<std::size_t>(c.slot)][static_cast<std::size_t>(c.atom)]))
+        ++hits[static_cast<std::size_t>(c.slot)];
+    }
+    result.clear();
+    int h = 0;
+    for (int& count : hits) {
+      if (count != 0) ++h;
+      count = 0;
+    }
+    if (h == needed) counted(static_cast<int>(r));
+  }
+}
+
+}  // namespace core_count

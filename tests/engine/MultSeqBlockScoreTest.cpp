@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "SeedTestSupport.h"
+#include "SyntheticStructure.h"
+#include "engine/MultSeqBlock.h"
+#include "engine/PointSelectors.h"
+#include "structure/AminoAcidType.h"
+#include "support/Parameters.h"
+
+namespace {
+
+using seed_testing::EngineTest;
+using seed_testing::makeSeed;
+using seed_testing::SelectorThresholds;
+using seed_testing::Structures;
+using testing_support::irregularChain;
+using testing_support::movedCopy;
+using testing_support::randomRigidMotion;
+using testing_support::withLoopReplaced;
+
+// Independent count: pivot residues with a residue of every other structure
+// within thr once that structure is moved by its transformation.
+int bruteForceCore(Structures& s, const MultSeqBlock& seed, float thr) {
+  const AtomMolecule& pivot = s[static_cast<std::size_t>(seed.ref)];
+  int count = 0;
+  for (std::size_t r = 0; r < pivot.size(); ++r) {
+    bool everywhere = true;
+    for (std::size_t k = 0; k < seed.ids.size(); ++k) {
+      const AtomMolecule& other = s[static_cast<std::size_t>(seed.ids[k])];
+      bool found = false;
+      for (std::size_t b = 0; b < other.size() && !found; ++b)
+        found = dist2(pivot.position(r), *seed.trans[k] * other.position(b)) <= double(thr) * thr;
+      everywhere = everywhere && found;
+    }
+    if (everywhere) ++count;
+  }
+  return count;
+}
+
+class CoreScore : public EngineTest {};
+
+TEST_F(CoreScore, RigidlyMovedCopiesScoreTheirFullLength) {
+  const auto chain = irregularChain(60, 7);
+  Structures s;
+  s.add(chain);
+  std::vector<RigidTrans3> placements;
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    const RigidTrans3 motion = randomRigidMotion(seed * 11);
+    s.add(movedCopy(chain, motion));
+    placements.push_back(!motion);
+  }
+  MultSeqBlock seed = makeSeed(0, {1, 2, 3}, placements);
+  seed.calcScore(s.list(), 3.0f);
+  EXPECT_EQ(seed.score, 60.0f);
+}
+
+TEST_F(CoreScore, ReplacedLoopIsExactlyWhatTheCoreLoses) {
+  const auto chain = irregularChain(60, 7);
+  const RigidTrans3 m1 = randomRigidMotion(21), m2 = randomRigidMotion(22);
+  Structures s;
+  s.add(chain);
+  s.add(movedCopy(chain, m1));
+  s.add(movedCopy(withLoopReplaced(chain, 20, 27, 20.0f), m2));
+  MultSeqBlock seed = makeSeed(0, {1, 2}, {!m1, !m2});
+  seed.calcScore(s.list(), 3.0f);
+  EXPECT_EQ(seed.score, 52.0f);
+  EXPECT_EQ(seed.score, static_cast<float>(bruteForceCore(s, seed, 3.0f)));
+}
+
+TEST_F(CoreScore, NoisyCopiesAgreeWithAnIndependentCount) {
+  const auto chain = irregularChain(80, 3);
+  Structures s;
+  s.add(chain);
+  std::vector<RigidTrans3> placements;
+  for (unsigned k = 0; k < 2; ++k) {
+    const RigidTrans3 motion = randomRigidMotion(40 + k);
+    s.add(movedCopy(chain, motion, 1.2f, 9 + k));
+    placements.push_back(!motion);
+  }
+  MultSeqBlock seed = makeSeed(0, {1, 2}, placements);
+  for (float thr : {1.0f, 2.0f, 3.0f}) {
+    seed.calcScore(s.list(), thr);
+    EXPECT_EQ(seed.score, static_cast<float>(bruteForceCore(s, seed, thr))) << thr;
+    EXPECT_LE(seed.score, 80.0f);
+  }
+}
+
+// Two slots over hand-placed points: the count is not one to one.
+TEST_F(CoreScore, HitsInEverySlotCountOncePerPivotResidue) {
+  Structures s;
+  // Pivot residues at x = 0, 100, 200.
+  s.add({Vector3(0, 0, 0), Vector3(100, 0, 0), Vector3(200, 0, 0)});
+  // Slot 0: three residues near pivot residue 0, one near 100, one near 200.
+  s.add({Vector3(1, 0, 0), Vector3(0, 1, 0), Vector3(0, 0, 1), Vector3(101, 0, 0), Vector3(200, 2, 0)});
+  // Slot 1: one residue near pivot residue 0, nothing near 100, one exactly 3.0 from 200.
+  s.add({Vector3(0, -1, 0), Vector3(203, 0, 0)});
+  MultSeqBlock seed = makeSeed(0, {1, 2}, {RigidTrans3(), RigidTrans3()});
+  seed.calcScore(s.list(), 3.0f);
+  EXPECT_EQ(seed.score, 2.0f);  // residue 0 and residue 200 (at the threshold); not 100
+}
+
+TEST_F(CoreScore, OneResidueMayServeSeveralPivotResidues) {
+  Structures s;
+  s.add({Vector3(0, 0, 0), Vector3(2, 0, 0)});
+  s.add({Vector3(1, 0, 0)});
+  s.add({Vector3(1, 0.5f, 0)});
+  MultSeqBlock seed = makeSeed(0, {1, 2}, {RigidTrans3(), RigidTrans3()});
+  seed.calcScore(s.list(), 3.0f);
+  EXPECT_EQ(seed.score, 2.0f);
+}
+
+TEST_F(CoreScore, PivotWithoutPointsScoresZero) {
+  Structures s;
+  s.add({});
+  s.add({Vector3(0, 0, 0)});
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+  seed.score = 5.0f;
+  seed.calcScore(s.list(), 3.0f);
+  EXPECT_EQ(seed.score, 0.0f);
+}
+
+TEST_F(CoreScore, ChainEqualityTakesPrecedenceOverScoring) {
+  Structures s;
+  s.add({Vector3(0, 0, 0), Vector3(10, 0, 0)}, "AA", 'A');
+  FMolecule<Atom> mixed;
+  mixed.add(Atom(Vector3(0, 1, 0), ATOM, 'A', 1, 1, " CA ", 'A', "ALA", ' '));
+  mixed.add(Atom(Vector3(10, 1, 0), ATOM, 'B', 2, 2, " CA ", 'A', "ALA", ' '));
+  AtomMolecule other("mixed", mixed);
+  std::vector<AtomMolecule*> mols = {&s[0], &other};
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+  Parameters::addParameter("ChainEq", 1);
+  Parameters::addParameter("Scoring", 7);
+  testing::internal::CaptureStderr();
+  seed.calcScore(mols, 3.0f);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(seed.score, 1.0f);  // the chain-B residue does not pair
+  Parameters::addParameter("ChainEq", 0);
+  Parameters::addParameter("Scoring", 0);
+  seed.calcScore(mols, 3.0f);
+  EXPECT_EQ(seed.score, 2.0f);
+}
+
+TEST_F(CoreScore, ScoringSelectsTheSelector) {
+  // Pivot D and W; the other structure K on D (HHAG-equivalent, PAM250 0) and
+  // C on W (not equivalent, PAM250 -8).
+  Structures s;
+  s.add({Vector3(0, 0, 0), Vector3(10, 0, 0)}, "DW");
+  s.add({Vector3(0, 1, 0), Vector3(10, 1, 0)}, "KC");
+  AminoAcid_HHAG_Type hhag;
+  AminoAcidType* kept = AminoAcidType::m_state;
+  AminoAcidType::m_state = &hhag;
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+  const std::pair<int, float> cases[] = {{0, 2.0f}, {1, 2.0f}, {2, 1.0f}, {3, 1.0f}};
+  for (const auto& c : cases) {
+    Parameters::addParameter("Scoring", c.first);
+    seed.calcScore(s.list(), 3.0f);
+    EXPECT_EQ(seed.score, c.second) << "Scoring " << c.first;
+  }
+  AminoAcidType::m_state = kept;
+}
+
+TEST_F(CoreScore, EveryScoringLeavesTheThresholdsAsItFoundThem) {
+  const auto chain = irregularChain(30, 5);
+  Structures s;
+  s.add(chain);
+  s.add(chain);
+  AminoAcid_HHAG_Type hhag;
+  AminoAcidType* kept = AminoAcidType::m_state;
+  AminoAcidType::m_state = &hhag;
+  const SelectorThresholds before = SelectorThresholds::current();
+  SelectorThresholds::markers().install();
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+  for (int scoring = 0; scoring <= 3; ++scoring) {
+    Parameters::addParameter("Scoring", scoring);
+    seed.calcScore(s.list(), 3.0f);
+    EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << "Scoring " << scoring;
+  }
+  Parameters::addParameter("ChainEq", 1);
+  seed.calcScore(s.list(), 3.0f);
+  EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << "ChainEq";
+  before.install();
+  AminoAcidType::m_state = kept;
+}
+
+TEST_F(CoreScore, NeverCalledCountersAgreeOnExactCopies) {
+  const auto chain = irregularChain(40, 8);
+  const RigidTrans3 motion = randomRigidMotion(5);
+  Structures s;
+  s.add(chain);
+  s.add(movedCopy(chain, motion));
+  s.add(movedCopy(chain, randomRigidMotion(6)));
+  // Pairs over the whole chain on the main diagonal; the counters refit them.
+  MultSeqBlock seed = makeSeed(0, {1, 2}, {}, {{0, 39}, {0, 39}});
+  EXPECT_EQ(seed.getCorrespondenceSizeOld(s.list(), 3.0f), 40);
+  EXPECT_EQ(seed.getCorrespondenceSizeNew(s.list(), 3.0f), 40);
+  // The seed's own transformations are not changed by the refits.
+  EXPECT_GT(seed_testing::worstMisplacement(s[0], s[1], *seed.trans[0]), 1.0);
+
+  AminoAcidEqualType equal;
+  AminoAcidType* kept = AminoAcidType::m_state;
+  AminoAcidType::m_state = &equal;
+  *seed.trans[0] = !motion;
+  *seed.trans[1] = !randomRigidMotion(6);
+  float score = 0.0f;
+  std::vector<std::vector<int> > table;
+  Parameters::addParameter("BioCoreRadius", 3.0);
+  seed.getCorrespondenceSizeNew(s.list(), 3.0f, score, table);
+  EXPECT_EQ(score, 40.0f);
+  ASSERT_EQ(table.size(), 40u);
+  for (int r = 0; r < 40; ++r) EXPECT_EQ(table[r], (std::vector<int>{r, r, r}));
+  AminoAcidType::m_state = kept;
+}
+
+using CoreScoreDeathTest = CoreScore;
+
+TEST_F(CoreScoreDeathTest, UndefinedScoringEndsTheRun) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  Structures s;
+  s.add({Vector3(0, 0, 0)});
+  s.add({Vector3(0, 0, 0)});
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+  Parameters::addParameter("ChainEq", 2);
+  Parameters::addParameter("Scoring", 7);
+  EXPECT_EXIT(seed.calcScore(s.list(), 3.0f), testing::ExitedWithCode(1), "^Scoring undefined value:7\n$");
+}
+
+TEST_F(CoreScoreDeathTest, MissingTransformationEndsTheRun) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  Structures s;
+  s.add({Vector3(0, 0, 0)});
+  s.add({Vector3(0, 0, 0)});
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+  RigidTrans3* t = seed.trans[0];
+  seed.trans[0] = nullptr;
+  EXPECT_EXIT(
+      {
+        std::cout.rdbuf(std::cerr.rdbuf());
+        seed.calcScore(s.list(), 3.0f);
+      },
+      testing::ExitedWithCode(1), "^error\n$");
+  seed.trans[0] = t;
+}
+
+}  // namespace
