@@ -1,0 +1,202 @@
+// Residue correspondence of a seed: per slot, pairs of pivot residues with
+// residues of the slot's structure once it is superimposed, the refit of the
+// slot's transformation on those pairs, and the table of pivot residues paired
+// in every slot.
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <vector>
+
+#include "engine/BipartiteCorrespondence.h"
+#include "engine/FastSeqBlock.h"
+#include "engine/MultSeqBlock.h"
+#include "engine/PointSelectors.h"
+#include "engine/SeqOrderedCorrespondence.h"
+#include "geometry/GeomHash.h"
+#include "structure/AtomMolecule.h"
+#include "structure/FMatch.h"
+#include "support/Parameters.h"
+
+namespace {
+
+[[noreturn]] void fatal(std::ostream& os, const char* message) {
+  os << message << std::endl;
+  std::exit(1);
+}
+
+[[noreturn]] void undefinedScoring() {
+  std::cerr << "Scoring undefined value:" << Parameters::getInt("Scoring", 0) << std::endl;
+  std::exit(1);
+}
+
+// The pairwise routine for one slot, chosen by "SeqOrder", "ChainEq" and
+// "Scoring" as they stand now.
+FMatch pairwiseCorrespondence(const AtomMolecule& pivot, const AtomMolecule& moved, float thr) {
+  const int seqOrder = Parameters::getInt("SeqOrder", 0);
+  if (seqOrder == 0) {
+    if (Parameters::getFloat("ChainEq", 0.0f) == 1.0f)
+      return getCorrespondance<FMatch, AtomMolecule, GeomSelectorChainEQ>(pivot, moved, thr);
+    switch (Parameters::getInt("Scoring", 0)) {
+      case 0:
+        return getCorrespondance<FMatch, AtomMolecule, GeomSelector>(pivot, moved, thr);
+      case 1:
+        return getCorrespondance<FMatch, AtomMolecule, PAM250positive_Selector>(pivot, moved, thr);
+      case 2:
+        return getCorrespondance<FMatch, AtomMolecule, BioCoreSelector>(pivot, moved, thr);
+      case 3:
+        return getCorrespondance<FMatch, AtomMolecule, PAM250_only_positive_Selector>(pivot, moved, thr);
+      default:
+        undefinedScoring();
+    }
+  }
+  if (seqOrder == 1) {
+    switch (Parameters::getInt("Scoring", 0)) {
+      case 0:
+        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, GeomSelector>(pivot, moved, thr);
+      case 1:
+        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, PAM250positive_Selector>(pivot, moved, thr);
+      case 2:
+        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, BioCoreSelector>(pivot, moved, thr);
+      case 3:
+        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, PAM250_only_positive_Selector>(pivot, moved,
+                                                                                                thr);
+      default:
+        undefinedScoring();
+    }
+  }
+  std::cerr << "SeqOrder undefined value:" << Parameters::getInt("SeqOrder", 0) << std::endl;
+  std::exit(1);
+}
+
+bool finite(const RigidTrans3& t) {
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c)
+      if (!std::isfinite(t.rotation()(r, c))) return false;
+    if (!std::isfinite(t.translation()[r])) return false;
+  }
+  return true;
+}
+
+// Replaces the slot's transformation by the refit of `match` on the unmoved
+// structure. Fewer than three pairs determine no rigid motion, and a fit that
+// is not finite means nothing: the slot then keeps its transformation, so no
+// seed ever carries an undetermined one.
+void refitSlot(MultSeqBlock& msb, std::size_t k, FMatch& match, const AtomMolecule& pivot,
+               const AtomMolecule& structure) {
+  if (match.size() < 3) return;
+  match.calculateBestFit(pivot, structure);
+  if (!finite(match.rigidTrans())) return;
+  delete msb.trans[k];
+  msb.trans[k] = new RigidTrans3(match.rigidTrans());
+}
+
+}  // namespace
+
+std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<AtomMolecule*>& mols, float thr) {
+  const AtomMolecule& pivot = *mols[static_cast<std::size_t>(ref)];
+  const int n = getMolNum();
+  std::vector<int> count(pivot.size(), 0);
+  std::vector<FMatch> matches(static_cast<std::size_t>(n));
+  for (std::size_t k = 0; k < blocks.size(); ++k) {
+    const int s = static_cast<int>(k) + 1;
+    // Slots are never null here, so there is one match per slot.
+    if (!blocks[k]) fatal(std::cout, "error");
+    const AtomMolecule& structure = *mols[static_cast<std::size_t>(ids[k])];
+    AtomMolecule moved(structure);
+    moved *= *trans[k];
+    matches[k] = pairwiseCorrespondence(pivot, moved, thr);
+    refitSlot(*this, k, matches[k], pivot, structure);
+    for (std::size_t p = 0; p < matches[k].size(); ++p) {
+      const unsigned r = matches[k][static_cast<unsigned>(p)].model;
+      if (count[r] == s - 1) count[r] = s;
+    }
+  }
+
+  std::vector<std::vector<int> > rows(pivot.size(), std::vector<int>(static_cast<std::size_t>(n) + 1, -1));
+  for (std::size_t k = 0; k < matches.size(); ++k) {
+    for (std::size_t p = 0; p < matches[k].size(); ++p) {
+      const FMatch::ParticleMatch& pair = matches[k][static_cast<unsigned>(p)];
+      if (count[pair.model] == n) {
+        rows[pair.model][k + 1] = static_cast<int>(pair.scene);
+        rows[pair.model][0] = static_cast<int>(pair.model);
+      }
+    }
+  }
+  std::vector<std::vector<int> > table;
+  for (std::vector<int>& row : rows)
+    if (row[0] != -1) table.push_back(std::move(row));
+  return table;
+}
+
+void MultSeqBlock::setRealAA(std::vector<AtomMolecule*>& mols, std::vector<std::vector<int> >& table) {
+  std::vector<int> columns(1, ref);
+  for (std::size_t k = 0; k < blocks.size(); ++k) {
+    if (!blocks[k]) fatal(std::cout, "error");
+    columns.push_back(ids[k]);
+  }
+  for (std::vector<int>& row : table) {
+    for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c) {
+      const AtomMolecule& molecule = *mols[static_cast<std::size_t>(columns[c])];
+      if (row[c] >= 0 && static_cast<std::size_t>(row[c]) < molecule.size())
+        row[c] = molecule[static_cast<std::size_t>(row[c])].residueIndex();
+    }
+  }
+}
+
+int MultSeqBlock::multCorrespondenceNew(std::vector<AtomMolecule*>& mols, float thr) const {
+  if (!(thr > 0.0f) || !std::isfinite(thr)) return 0;
+  const float thr2 = thr * thr;
+  GeomHash<Vector3, MolCounter> hash(3, thr);
+  for (std::size_t k = 0; k < trans.size(); ++k) {
+    if (!trans[k]) continue;
+    const AtomMolecule& structure = *mols[static_cast<std::size_t>(ids[k])];
+    for (std::size_t j = 0; j < structure.size(); ++j)
+      hash.insert(*trans[k] * structure.position(j), MolCounter{static_cast<int>(j), static_cast<int>(k), false});
+  }
+  const AtomMolecule& pivot = *mols[static_cast<std::size_t>(ref)];
+  const int needed = getMolNum();
+  HashResult<MolCounter> result;
+  int rowsCounted = 0;
+  for (std::size_t r = 0; r < pivot.size(); ++r) {
+    std::vector<int> row(trans.size() + 1, -1);
+    row[0] = static_cast<int>(r);
+    std::vector<double> best(trans.size(), 10000.0);
+    std::vector<MolCounter*> bestHit(trans.size(), nullptr);
+    hash.query(pivot.position(r), thr, result);
+    for (auto it = result.begin(); it != result.end(); ++it) {
+      MolCounter& hit = *it;
+      if (hit.used) continue;
+      const std::size_t slot = static_cast<std::size_t>(hit.slot);
+      const Vector3 moved =
+          *trans[slot] * mols[static_cast<std::size_t>(ids[slot])]->position(static_cast<std::size_t>(hit.atom));
+      const double d2 = dist2(pivot.position(r), moved);
+      if (d2 <= static_cast<double>(thr2) && d2 < best[slot]) {
+        hit.used = true;
+        row[slot + 1] = hit.atom;
+        best[slot] = d2;
+        if (bestHit[slot]) bestHit[slot]->used = false;
+        bestHit[slot] = &hit;
+      }
+    }
+    result.clear();
+    int filled = 0;
+    for (std::size_t c = 1; c < row.size(); ++c)
+      if (row[c] != -1) ++filled;
+    if (filled == needed) ++rowsCounted;
+  }
+  return rowsCounted;
+}
+
+void MultSeqBlock::extend(std::vector<AtomMolecule*>& mols, float thr) {
+  (void)thr;
+  // The rows read are the seed's own correspondence table.
+  const AtomMolecule& pivot = *mols[static_cast<std::size_t>(ref)];
+  const int n = getMolNum();
+  for (int k = 0; k < n && static_cast<std::size_t>(k) < trans.size(); ++k) {
+    FMatch match;
+    for (const std::vector<int>& row : table)
+      if (row.size() > static_cast<std::size_t>(k) + 1)
+        match.add(static_cast<unsigned>(row[0]), static_cast<unsigned>(row[static_cast<std::size_t>(k) + 1]));
+    refitSlot(*this, static_cast<std::size_t>(k), match, pivot, *mols[static_cast<std::size_t>(ids[k])]);
+  }
+}
