@@ -1,0 +1,211 @@
+#include "engine/CoveringSetSweep.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "engine/FastSeqBlock.h"
+#include "support/Parameters.h"
+#include "support/Timer.h"
+
+namespace {
+
+bool debug() { return Parameters::getInt("Debug", 0) == 1; }
+
+// Whether a heap bounded by "ResNum" takes a candidate that beats its top by
+// `better`; checked before the top is read, as an empty heap has none.
+template <class Heap, class Better>
+bool admits(const Heap& heap, Better better) {
+  const int bound = Parameters::getInt("ResNum", 0);
+  if (static_cast<long>(heap.size()) < static_cast<long>(bound)) return true;
+  return !heap.empty() && better(heap.top());
+}
+
+template <class Heap>
+void evictBeyondBound(Heap& heap) {
+  if (static_cast<long>(heap.size()) > static_cast<long>(Parameters::getInt("ResNum", 0))) {
+    delete heap.top();
+    heap.pop();
+  }
+}
+
+}  // namespace
+
+CoveringSetSweep::CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, int ref, int slots, Timer& test1,
+                                   Timer& test2, Timer& test3)
+    : m_molecules(molecules),
+      m_ref(ref),
+      m_slots(slots > 0 ? slots : 0),
+      m_test1(test1),
+      m_test2(test2),
+      m_test3(test3),
+      m_activeLists(static_cast<std::size_t>(m_slots)),
+      m_setHeaps(static_cast<std::size_t>(m_slots)),
+      m_seedHeaps(static_cast<std::size_t>(m_slots)),
+      m_eventSetCounter(0),
+      m_stretchLog(nullptr) {}
+
+CoveringSetSweep::~CoveringSetSweep() {
+  release();
+  for (SetHeap& heap : m_setHeaps) {
+    while (!heap.empty()) {
+      delete heap.top();
+      heap.pop();
+    }
+  }
+  for (SeedHeap& heap : m_seedHeaps) {
+    while (!heap.empty()) {
+      delete heap.top();
+      heap.pop();
+    }
+  }
+}
+
+void CoveringSetSweep::makeEvents(const std::vector<std::vector<FastSeqBlock*> >& keptPairs, int pivotSize) {
+  const std::size_t M = pivotSize > 0 ? static_cast<std::size_t>(pivotSize) : 0;
+  m_eventLists.clear();
+  m_eventLists.resize(M);
+  auto append = [this](std::size_t residue, const SeqBlockEvent& event) {
+    if (!m_eventLists[residue]) m_eventLists[residue].reset(new std::list<SeqBlockEvent>);
+    m_eventLists[residue]->push_back(event);
+  };
+  for (std::size_t s = 0; s < keptPairs.size() && s < static_cast<std::size_t>(m_slots); ++s) {
+    for (FastSeqBlock* b : keptPairs[s]) {
+      // Retained pairs lie on the pivot; anything else has no residue to go to.
+      if (!b || b->i < 0 || b->l < 0 || static_cast<std::size_t>(b->i) + static_cast<std::size_t>(b->l) >= M)
+        continue;
+      append(static_cast<std::size_t>(b->i), SeqBlockEvent{0, b, static_cast<int>(s)});
+      append(static_cast<std::size_t>(b->i + b->l), SeqBlockEvent{1, b, static_cast<int>(s)});
+    }
+  }
+  if (debug()) {
+    std::cout << "Number of events: " << "\n";
+    for (const auto& list : m_eventLists) {
+      if (list)
+        std::cout << list->size() << " ";
+      else
+        std::cout << "0 ";
+    }
+    std::cout << "\n";
+    std::cout << "Done step 2................" << "\n";
+  }
+}
+
+void CoveringSetSweep::endEvent(const SeqBlockEvent& event) {
+  auto found = m_activeIndex.find(event.block);
+  if (found == m_activeIndex.end()) return;
+  m_activeLists[static_cast<std::size_t>(event.slot)].erase(found->second);
+  m_activeIndex.erase(found);
+}
+
+void CoveringSetSweep::startEvent(const SeqBlockEvent& event) {
+  FastSeqBlock* b = event.block;
+  std::list<FastSeqBlock*>& active = m_activeLists[static_cast<std::size_t>(event.slot)];
+  active.push_front(b);
+  m_activeIndex[b] = active.begin();
+  if (active.front() != b) {
+    std::cout << "Hash Error." << std::endl;
+    std::exit(1);
+  }
+  const int end = b->i + b->l;
+  for (const std::list<FastSeqBlock*>& list : m_activeLists)
+    for (const FastSeqBlock* x : list)
+      if (x->i + x->l <= end) m_ends.offer(x->i + x->l);
+}
+
+void CoveringSetSweep::sweep() {
+  m_test3.start();
+  for (std::size_t p = 0; p < m_eventLists.size(); ++p) {
+    if (!m_eventLists[p]) continue;
+    bool started = false;
+    for (const SeqBlockEvent& event : *m_eventLists[p]) {
+      if (event.kind == 1) {
+        endEvent(event);
+      } else if (event.kind == 0) {
+        started = true;
+        startEvent(event);
+      }
+    }
+    if (!started) continue;
+    for (int e : m_ends.inVisitOrder()) handleStretch(static_cast<int>(p), e);
+    m_ends.clear();
+  }
+  m_test3.stop();
+  if (!m_activeIndex.empty()) std::cout << "Hash:" << m_activeIndex.size() << std::endl;
+}
+
+void CoveringSetSweep::handleStretch(int p, int e) {
+  if (m_stretchLog) m_stretchLog->emplace_back(p, e);
+  m_test2.start();
+  EventSet* es = new EventSet(m_activeLists, p, e, m_ref);
+  ++m_eventSetCounter;
+  // Possible only with one-residue pairs that ended at p: such a set has no
+  // size index and its seed no slot, so it is dropped.
+  if (es->entries.empty()) {
+    delete es;
+    m_test2.stop();
+    return;
+  }
+  const std::size_t n = es->entries.size() - 1;
+  MultSeqBlock* msb = es->getLongestSB();
+  std::vector<MultSeqBlock*>& group = m_seenSeeds[msb->getID()];
+  bool isNew = true;
+  for (const MultSeqBlock* x : group) {
+    if (x->equalExact(*msb)) {
+      isNew = false;
+      break;
+    }
+  }
+  m_test2.stop();
+
+  if (isNew) {
+    m_test1.start();
+    group.push_back(new MultSeqBlock(*msb));
+    msb->calcScore(m_molecules, Parameters::getFloat("SeqBlockRMSDthr", 0.0f));
+    m_test1.stop();
+    offerSeed(n, msb);
+  }
+  offerSet(n, es);
+  delete msb;
+}
+
+void CoveringSetSweep::offerSeed(std::size_t n, MultSeqBlock* msb) {
+  SeedHeap& heap = m_seedHeaps[n];
+  if (!admits(heap, [msb](const MultSeqBlock* top) { return top->score < msb->score; })) return;
+  heap.push(new MultSeqBlock(*msb));
+  evictBeyondBound(heap);
+}
+
+void CoveringSetSweep::offerSet(std::size_t n, EventSet* es) {
+  SetHeap& heap = m_setHeaps[n];
+  if (!admits(heap, [es](const EventSet* top) { return top->length < es->length; })) {
+    delete es;
+    return;
+  }
+  heap.push(es);
+  evictBeyondBound(heap);
+}
+
+void CoveringSetSweep::handBack(std::vector<std::vector<EventSet*> >& results,
+                                std::vector<std::vector<MultSeqBlock*> >& msbResults) {
+  for (std::size_t m = 0; m < m_setHeaps.size(); ++m) {
+    while (!m_setHeaps[m].empty()) {
+      results[m].push_back(m_setHeaps[m].top());
+      m_setHeaps[m].pop();
+    }
+  }
+  for (std::size_t m = 0; m < m_seedHeaps.size(); ++m) {
+    while (!m_seedHeaps[m].empty()) {
+      msbResults[m].push_back(m_seedHeaps[m].top());
+      m_seedHeaps[m].pop();
+    }
+  }
+}
+
+void CoveringSetSweep::release() {
+  m_eventLists.clear();
+  for (auto& group : m_seenSeeds)
+    for (MultSeqBlock* copy : group.second) delete copy;
+  m_seenSeeds.clear();
+  m_activeIndex.clear();
+  for (std::list<FastSeqBlock*>& list : m_activeLists) list.clear();
+}

@@ -1,0 +1,86 @@
+#pragma once
+// Step 2 and the sweep of the per-pivot pipeline: events per pivot residue,
+// then a walk over the pivot's residues that forms covering sets and seeds
+// where fragment pairs start, scores each seed not met before, and keeps the
+// longest sets and best seeds per size index in bounded heaps.
+#include <list>
+#include <map>
+#include <memory>
+#include <queue>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "engine/EndSet.h"
+#include "engine/EventSet.h"
+#include "engine/MultSeqBlock.h"
+
+class AtomMolecule;
+class FastSeqBlock;
+class Timer;
+
+// A fragment pair starts (kind 0) or ends (kind 1) at a pivot residue.
+struct SeqBlockEvent {
+  int kind;
+  FastSeqBlock* block;
+  int slot;
+};
+
+class CoveringSetSweep {
+ public:
+  using SetHeap = std::priority_queue<EventSet*, std::vector<EventSet*>, EventSet>;
+  using SeedHeap = std::priority_queue<MultSeqBlock*, std::vector<MultSeqBlock*>, CompareMultSeqBlock>;
+
+  // `slots` structures follow the pivot `ref` in `molecules`; the timers
+  // accumulate the seed scoring (test1), the set and seed making (test2) and
+  // the whole sweep (test3).
+  CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, int ref, int slots, Timer& test1, Timer& test2,
+                   Timer& test3);
+  ~CoveringSetSweep();
+  CoveringSetSweep(const CoveringSetSweep&) = delete;
+  CoveringSetSweep& operator=(const CoveringSetSweep&) = delete;
+
+  // One event list per pivot residue from the retained pairs of every slot
+  // (not owned). With "Debug" 1 writes the event counts.
+  void makeEvents(const std::vector<std::vector<FastSeqBlock*> >& keptPairs, int pivotSize);
+  void sweep();
+  // Empties the heaps into entries 0..slots-1: sets first, then seeds, each
+  // entry in ascending length or score. The caller owns what it receives.
+  void handBack(std::vector<std::vector<EventSet*> >& results,
+                std::vector<std::vector<MultSeqBlock*> >& msbResults);
+  // Frees the event lists and the seed copies of the duplicate filter.
+  void release();
+
+  // When set, every stretch [p, e] is appended to `log` as it is handled
+  // (tests follow the visiting order with it).
+  void recordStretches(std::vector<std::pair<int, int> >* log) { m_stretchLog = log; }
+
+  int eventSetCounter() const { return m_eventSetCounter; }
+  const std::vector<SetHeap>& setHeaps() const { return m_setHeaps; }
+  const std::vector<SeedHeap>& seedHeaps() const { return m_seedHeaps; }
+
+ private:
+  void startEvent(const SeqBlockEvent& event);
+  void endEvent(const SeqBlockEvent& event);
+  void handleStretch(int p, int e);
+  void offerSeed(std::size_t n, MultSeqBlock* msb);
+  void offerSet(std::size_t n, EventSet* es);
+
+  const std::vector<AtomMolecule*>& m_molecules;
+  int m_ref;
+  int m_slots;
+  Timer& m_test1;
+  Timer& m_test2;
+  Timer& m_test3;
+
+  std::vector<std::unique_ptr<std::list<SeqBlockEvent> > > m_eventLists;
+  std::vector<std::list<FastSeqBlock*> > m_activeLists;
+  std::unordered_map<const FastSeqBlock*, std::list<FastSeqBlock*>::iterator> m_activeIndex;
+  EndSet m_ends;
+  std::map<std::string, std::vector<MultSeqBlock*> > m_seenSeeds;
+  std::vector<SetHeap> m_setHeaps;
+  std::vector<SeedHeap> m_seedHeaps;
+  int m_eventSetCounter;
+  std::vector<std::pair<int, int> >* m_stretchLog;
+};

@@ -1,0 +1,84 @@
+#include "engine/MuAlAlgRef.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "engine/CoveringSetSweep.h"
+#include "engine/EventSet.h"
+#include "engine/FastSeqBlock.h"
+#include "engine/MultSeqBlock.h"
+#include "structure/AtomMolecule.h"
+#include "support/Parameters.h"
+#include "support/Timer.h"
+
+namespace {
+
+bool debug() { return Parameters::getInt("Debug", 0) == 1; }
+
+}  // namespace
+
+MuAlAlgRef::MuAlAlgRef(std::vector<AtomMolecule*>& molecules, int ref) : m_molecules(molecules), m_ref(ref) {}
+
+void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
+                        std::vector<std::vector<MultSeqBlock*> >& msbResults) {
+  Timer test1("Test1");
+  Timer test2("test2");
+  Timer test3("test3");
+
+  const int N = static_cast<int>(m_molecules.size()) - m_ref - 1;
+  if (results.size() < static_cast<std::size_t>(static_cast<unsigned>(N)) ||
+      msbResults.size() < static_cast<std::size_t>(static_cast<unsigned>(N))) {
+    std::cout << "Error in MuAlAlgRef: Sizes not matched" << std::endl;
+    std::cout << results.size() << " " << N << std::endl;
+    std::cout << msbResults.size() << " " << N << std::endl;
+    std::exit(1);
+  }
+
+  const AtomMolecule& pivot = *m_molecules[static_cast<std::size_t>(m_ref)];
+  FastSeqBlock::m_model = &pivot;
+  FastSeqBlock::m_iModelSize = static_cast<int>(pivot.size());
+
+  std::vector<std::vector<FastSeqBlock*> > rawPairs(static_cast<std::size_t>(N));
+  std::vector<std::vector<FastSeqBlock*> > keptPairs(static_cast<std::size_t>(N));
+  for (int k = m_ref + 1; k < static_cast<int>(m_molecules.size()); ++k) {
+    const std::size_t s = static_cast<std::size_t>(k - m_ref - 1);
+    const AtomMolecule& other = *m_molecules[static_cast<std::size_t>(k)];
+    FastSeqBlock::m_target = &other;
+    FastSeqBlock::m_iTargetSize = static_cast<int>(other.size());
+    const int minSize = Parameters::getInt("SeqBlockMinSize", 0);
+    const int shift = Parameters::getInt("IJshift", 0);
+    rawPairs[s] = FastSeqBlock::createSeqBlocks(pivot, other, FastSeqBlock::m_iModelSize,
+                                                FastSeqBlock::m_iTargetSize, minSize, shift);
+    if (debug())
+      std::cout << "Number of SeqBlock's Before Clustering: " << k << " : " << rawPairs[s].size() << "\n";
+    if (Parameters::getInt("RobustFPClustering", 0) == 1) {
+      const std::vector<float> weights = FastSeqBlock::globalSizeWeights(pivot, other, rawPairs[s]);
+      keptPairs[s] = FastSeqBlock::clusterGlobalSize(rawPairs[s], weights);
+    } else {
+      keptPairs[s] = FastSeqBlock::cluster(rawPairs[s]);
+    }
+    if (debug())
+      std::cout << "Number of SeqBlock's After Clustering: " << k << " : " << keptPairs[s].size() << "\n";
+  }
+  if (debug()) std::cout << "Done step 1................\n";
+
+  int eventSetCounter = 0;
+  {
+    CoveringSetSweep sweep(m_molecules, m_ref, N, test1, test2, test3);
+    sweep.makeEvents(keptPairs, static_cast<int>(pivot.size()));
+    sweep.sweep();
+    sweep.handBack(results, msbResults);
+    sweep.release();
+    eventSetCounter = sweep.eventSetCounter();
+  }
+  for (std::vector<FastSeqBlock*>& pairs : keptPairs)
+    for (FastSeqBlock* pair : pairs) delete pair;
+  rawPairs.clear();
+
+  if (debug()) {
+    std::cout << "EventSet counter: " << eventSetCounter << "\n";
+    std::cout << test1 << "\n";
+    std::cout << test2 << "\n";
+    std::cout << test3 << "\n";
+  }
+}
