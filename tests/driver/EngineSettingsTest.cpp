@@ -1,0 +1,130 @@
+#include "driver/EngineSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ProcessRunner.h"
+#include "driver/Configuration.h"
+#include "engine/FastSeqBlock.h"
+#include "structure/AminoAcidType.h"
+#include "structure/AtomMolecule.h"
+#include "support/Parameters.h"
+
+namespace {
+
+using testing_support::ProcessResult;
+using testing_support::TempDir;
+using testing_support::runProcess;
+using testing_support::testData;
+
+// The registered defaults, then the changes of one case, as start-up has them.
+class EngineSettingsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    Parameters::clear();
+    Configuration::registerDefaults();
+    m_state = AminoAcidType::m_state;
+    m_thr = AtomMolecule::st_fThr;
+    m_rmsd = FastSeqBlock::m_fRMSDthr;
+    m_ratio = FastSeqBlock::m_fOverlapRatio;
+  }
+  void TearDown() override {
+    AminoAcidType::m_state = m_state;
+    AtomMolecule::st_fThr = m_thr;
+    FastSeqBlock::m_fRMSDthr = m_rmsd;
+    FastSeqBlock::m_fOverlapRatio = m_ratio;
+    Parameters::clear();
+  }
+
+  AminoAcidType* m_state = nullptr;
+  float m_thr = 0.0f, m_rmsd = 0.0f, m_ratio = 0.0f;
+};
+
+TEST_F(EngineSettingsTest, FragmentThresholdsComeFromTheTable) {
+  Parameters::addParameter("SeqBlockRMSDthr", 2.5);
+  Parameters::addParameter("SeqBlockOverlapRatio", 0.6);
+  EngineSettings::apply();
+  EXPECT_EQ(FastSeqBlock::m_fRMSDthr, 2.5f);
+  EXPECT_EQ(FastSeqBlock::m_fOverlapRatio, 0.6f);
+}
+
+TEST_F(EngineSettingsTest, TransformationThresholdIsThreeTimesTheSquare) {
+  const std::pair<double, float> cases[] = {{4.0, 48.0f}, {0.5, 0.75f}, {0.0, 0.0f}, {0.3, 0.27f}};
+  for (const auto& c : cases) {
+    Parameters::addParameter("TransEqualRMSD", c.first);
+    EngineSettings::apply();
+    EXPECT_EQ(AtomMolecule::st_fThr, c.second) << c.first;
+  }
+}
+
+TEST_F(EngineSettingsTest, ClassificationOnlyForBioCoreScoring) {
+  AminoAcidType::m_state = nullptr;
+  Parameters::addParameter("Scoring", 1);
+  Parameters::addParameter("BioCore", 4);
+  EngineSettings::apply();
+  EXPECT_EQ(AminoAcidType::m_state, nullptr);
+}
+
+TEST_F(EngineSettingsTest, BioCoreChoosesTheClassification) {
+  struct Case {
+    int bioCore;
+    bool dkEquivalent;
+    bool deEquivalent;
+    bool kkEquivalent;
+  };
+  // HHAG groups D with K; HPMPAG D with E only; the equality classes neither.
+  const Case cases[] = {{3, true, true, true}, {2, false, true, true}, {1, false, false, true}};
+  Parameters::addParameter("Scoring", 2);
+  for (const Case& c : cases) {
+    Parameters::addParameter("BioCore", c.bioCore);
+    EngineSettings::apply();
+    ASSERT_NE(AminoAcidType::m_state, nullptr);
+    EXPECT_EQ(AminoAcidType::m_state->equivalent('D', 'K'), c.dkEquivalent) << c.bioCore;
+    EXPECT_EQ(AminoAcidType::m_state->equivalent('D', 'E'), c.deEquivalent) << c.bioCore;
+    EXPECT_EQ(AminoAcidType::m_state->equivalent('K', 'K'), c.kkEquivalent) << c.bioCore;
+  }
+}
+
+TEST_F(EngineSettingsTest, DefaultBioCoreIsHhag) {
+  Parameters::addParameter("Scoring", 2);
+  EngineSettings::apply();
+  ASSERT_NE(AminoAcidType::m_state, nullptr);
+  EXPECT_TRUE(AminoAcidType::m_state->equivalent('D', 'K'));
+  EXPECT_FALSE(AminoAcidType::m_state->equivalent('D', 'A'));
+}
+
+using EngineSettingsDeathTest = EngineSettingsTest;
+
+TEST_F(EngineSettingsDeathTest, IllegalBioCoreEndsTheRunWithoutALineEnd) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  Parameters::addParameter("Scoring", 2);
+  Parameters::addParameter("BioCore", 4);
+  EXPECT_EXIT(
+      {
+        std::cout.rdbuf(std::cerr.rdbuf());
+        EngineSettings::apply();
+      },
+      testing::ExitedWithCode(1), "^Program parameter BioCore has not a legal value: 4$");
+}
+
+TEST(EngineSettingsRun, UserClassesNeedTheirFile) {
+  TempDir dir;
+  dir.write("params.txt", "Scoring 2\nBioCore 0\n");
+  ProcessResult r = runProcess({QUORVALIN_BINARY, testData("1sp1.pdb"), testData("1sp2.pdb")}, dir.path());
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.out, "Version 1.93\nCan't open file biocore.in\n");
+  EXPECT_EQ(dir.read("log_quorvalin.txt"), "");
+}
+
+TEST(EngineSettingsRun, BioCoreIsNotReadForOtherScorings) {
+  TempDir dir;
+  dir.write("params.txt", "Scoring 1\nBioCore 4\n");
+  ProcessResult r = runProcess({QUORVALIN_BINARY, testData("1sp1.pdb"), testData("1sp2.pdb")}, dir.path());
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
+}  // namespace
