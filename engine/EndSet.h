@@ -26,7 +26,7 @@ class EndSet {
   std::vector<int> inVisitOrder() const;
 
  private:
-  static const int kNone = -1;
+  static constexpr int kNone = -1;
 
   struct Node {
     int value;

@@ -32,11 +32,19 @@ class EngineSettingsTest : public testing::Test {
     m_ratio = FastSeqBlock::m_fOverlapRatio;
   }
   void TearDown() override {
+    dropClassification();
     AminoAcidType::m_state = m_state;
     AtomMolecule::st_fThr = m_thr;
     FastSeqBlock::m_fRMSDthr = m_rmsd;
     FastSeqBlock::m_fOverlapRatio = m_ratio;
     Parameters::clear();
+  }
+
+  // Start-up makes the classification once for the whole run; the tests make
+  // one per case.
+  void dropClassification() {
+    if (AminoAcidType::m_state != m_state) delete AminoAcidType::m_state;
+    AminoAcidType::m_state = m_state;
   }
 
   AminoAcidType* m_state = nullptr;
@@ -61,11 +69,10 @@ TEST_F(EngineSettingsTest, TransformationThresholdIsThreeTimesTheSquare) {
 }
 
 TEST_F(EngineSettingsTest, ClassificationOnlyForBioCoreScoring) {
-  AminoAcidType::m_state = nullptr;
   Parameters::addParameter("Scoring", 1);
   Parameters::addParameter("BioCore", 4);
   EngineSettings::apply();
-  EXPECT_EQ(AminoAcidType::m_state, nullptr);
+  EXPECT_EQ(AminoAcidType::m_state, m_state);
 }
 
 TEST_F(EngineSettingsTest, BioCoreChoosesTheClassification) {
@@ -85,6 +92,7 @@ TEST_F(EngineSettingsTest, BioCoreChoosesTheClassification) {
     EXPECT_EQ(AminoAcidType::m_state->equivalent('D', 'K'), c.dkEquivalent) << c.bioCore;
     EXPECT_EQ(AminoAcidType::m_state->equivalent('D', 'E'), c.deEquivalent) << c.bioCore;
     EXPECT_EQ(AminoAcidType::m_state->equivalent('K', 'K'), c.kkEquivalent) << c.bioCore;
+    dropClassification();
   }
 }
 
