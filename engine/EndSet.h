@@ -2,8 +2,8 @@
 // The set of end residues collected at one position of the covering-set sweep.
 // Its visiting order decides which of equally long sets and equally scored
 // seeds the bounded heaps keep, so it is a chained hash set of its own with a
-// fixed bucket sequence rather than a standard unordered set, whose order is
-// unspecified: identity hash, new ends at the front of their chain, buckets
+// fixed bucket sequence (a standard unordered set leaves its order to the
+// library): identity hash, new ends at the front of their chain, buckets
 // visited in ascending order, and a rehash that moves the chains old bucket
 // by old bucket, front to back, each end to the front of its new chain.
 #include <cstddef>
