@@ -74,6 +74,9 @@ class dlist {
   void move_to_front(dlink* it);
   void move_to_back(dlink* it);
 
+  // Relinks the cells in the order of A[0..n-1], which holds every cell once.
+  void permute(dlink** A);
+
   void apply();
   // s, then every element preceded by space.
   void print(std::ostream& os, string s, char space = ' ') const;
