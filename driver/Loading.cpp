@@ -1,0 +1,46 @@
+#include "driver/Loading.h"
+
+#include <fstream>
+#include <ostream>
+
+#include "structure/AtomMolecule.h"
+#include "structure/CompleteMolecule.h"
+#include "support/Parameters.h"
+
+namespace Loading {
+
+bool checkFiles(const std::vector<std::string>& names, std::ostream& log, std::ostream& out) {
+  for (const std::string& name : names) {
+    std::ifstream file(name);
+    if (!file.is_open()) {
+      log << "File: " << name << " doesn't exist." << std::endl;
+      out << "File: " << name << " doesn't exist." << std::endl;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool loadStructures(const std::vector<std::string>& names, std::vector<AtomMolecule*>& mols, std::ostream& log,
+                    std::ostream& out) {
+  for (const std::string& name : names) {
+    AtomMolecule* structure;
+    if (Parameters::getInt("PointType", 0) == 2)
+      structure = new AtomMolecule(name, CompleteMolecule::readPDBfile(name));
+    else
+      structure = new AtomMolecule(name);
+    mols.push_back(structure);
+    if (structure->empty()) {
+      const std::string message = AtomMolecule::noResiduesMessage(name);
+      log << message << std::endl;
+      out << message << std::endl;
+      return false;
+    }
+    const unsigned size = static_cast<unsigned>(structure->size());
+    log << "Molecule " << name << " size : " << size << std::endl;
+    out << "Molecule " << name << " size : " << size << std::endl;
+  }
+  return true;
+}
+
+}  // namespace Loading

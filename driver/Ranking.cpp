@@ -1,0 +1,134 @@
+#include "driver/Ranking.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+#include "engine/EventSet.h"
+#include "support/Log.h"
+#include "support/Parameters.h"
+
+SolutionRanking::SolutionRanking(int structureCount, int eventSetBound)
+    : m_structureCount(structureCount),
+      m_eventSetBound(eventSetBound),
+      m_retainedSets(static_cast<std::size_t>(std::max(structureCount - 1, 0))),
+      m_subsetHeaps(static_cast<std::size_t>(std::max(structureCount - 1, 0))) {}
+
+SolutionRanking::~SolutionRanking() {
+  for (std::vector<EventSet*>& sets : m_retainedSets)
+    for (EventSet* set : sets) delete set;
+  for (std::vector<SubsetHeap>& subsets : m_subsetHeaps)
+    for (SubsetHeap& subset : subsets)
+      while (!subset.second.empty()) {
+        delete subset.second.top();
+        subset.second.pop();
+      }
+}
+
+void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& results,
+                                    std::vector<std::vector<MultSeqBlock*> >& msbResults,
+                                    std::vector<AtomMolecule*>& mols) {
+  for (std::vector<EventSet*>& sets : results)
+    for (EventSet*& set : sets) {
+      retainSet(set);
+      set = nullptr;
+    }
+  for (std::vector<MultSeqBlock*>& seeds : msbResults)
+    for (MultSeqBlock*& seed : seeds) {
+      refine(*seed, mols, Parameters::getInt("ExtIterations", 0), Parameters::getFloat("ExtThr", 0.0f));
+      retainSeed(seed, mols, Parameters::getInt("bvResNum", 0));
+      seed = nullptr;
+    }
+}
+
+void SolutionRanking::retainSet(EventSet* set) {
+  const std::size_t c = set->entries.size();
+  if (c == 0) {
+    Log::fout << "Sorry, Error in main 1" << std::endl;
+    std::cout << "Sorry, Error in main 1" << std::endl;
+    std::exit(1);
+  }
+  std::vector<EventSet*>& kept = m_retainedSets[c - 1];
+  const std::size_t bound = m_eventSetBound > 0 ? static_cast<std::size_t>(m_eventSetBound) : 0;
+  if (bound == 0 || (kept.size() >= bound && set->length <= kept.back()->length)) {
+    delete set;
+    return;
+  }
+  for (EventSet* retained : kept)
+    if (retained->equal(*set)) {
+      delete set;
+      return;
+    }
+  kept.push_back(set);
+  std::sort(kept.begin(), kept.end(), [](const EventSet* a, const EventSet* b) { return a->length > b->length; });
+  if (kept.size() > bound) {
+    delete kept.back();
+    kept.pop_back();
+  }
+}
+
+void SolutionRanking::refine(MultSeqBlock& seed, std::vector<AtomMolecule*>& mols, int iterations, float thr) {
+  for (int e = iterations; e > 0; --e) {
+    std::vector<std::vector<int> > table = seed.multCorrespondence(mols, thr);
+    if (table.size() <= 2) {
+      seed.score = 0.0f;
+      return;
+    }
+    if (e == 1) {
+      seed.score = seed.calcAlignScore(mols, table);
+      seed.table.swap(table);
+    }
+  }
+}
+
+void SolutionRanking::retainSeed(MultSeqBlock* seed, const std::vector<AtomMolecule*>& mols, int bound) {
+  const std::size_t k = static_cast<std::size_t>(seed->getMolNum() - 1);
+  std::vector<bool> subset(static_cast<std::size_t>(m_structureCount), false);
+  subset[static_cast<std::size_t>(seed->ref)] = true;
+  for (int id : seed->ids) subset[static_cast<std::size_t>(id)] = true;
+
+  std::vector<SubsetHeap>& subsets = m_subsetHeaps[k];
+  SubsetHeap* found = nullptr;
+  for (SubsetHeap& candidate : subsets)
+    if (candidate.first == subset) {
+      found = &candidate;
+      break;
+    }
+  if (!found) {
+    subsets.emplace_back(subset, SeedHeap());
+    subsets.back().second.push(seed);
+    return;
+  }
+
+  SeedHeap& heap = found->second;
+  const std::size_t limit = bound > 0 ? static_cast<std::size_t>(bound) : 0;
+  const bool admitted = heap.size() < limit || (!heap.empty() && seed->score > heap.top()->score);
+  if (!admitted) {
+    delete seed;
+    return;
+  }
+  SeedHeap rebuilt;
+  bool duplicateMet = false;
+  while (!heap.empty()) {
+    MultSeqBlock* retained = heap.top();
+    heap.pop();
+    if (!duplicateMet && seed->equal(mols, *retained)) {
+      duplicateMet = true;
+      if (seed->score > retained->score) {
+        rebuilt.push(seed);
+        delete retained;
+      } else {
+        rebuilt.push(retained);
+        delete seed;
+      }
+      continue;
+    }
+    rebuilt.push(retained);
+  }
+  if (!duplicateMet) rebuilt.push(seed);
+  std::swap(heap, rebuilt);
+  if (heap.size() > limit && !heap.empty()) {
+    delete heap.top();
+    heap.pop();
+  }
+}

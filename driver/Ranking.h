@@ -1,0 +1,54 @@
+#pragma once
+// What the run keeps across its pivots: covering sets per number of
+// structures, longest first, and refined seeds per exact subset of structures,
+// best first. Owns everything it holds.
+#include <queue>
+#include <utility>
+#include <vector>
+
+#include "engine/MultSeqBlock.h"
+
+class AtomMolecule;
+class EventSet;
+
+class SolutionRanking {
+ public:
+  // Top of the heap: the seed with the lowest score.
+  typedef std::priority_queue<MultSeqBlock*, std::vector<MultSeqBlock*>, CompareMultSeqBlock> SeedHeap;
+  typedef std::pair<std::vector<bool>, SeedHeap> SubsetHeap;
+
+  // Entry k of each container belongs to k + 2 structures.
+  SolutionRanking(int structureCount, int eventSetBound);
+  ~SolutionRanking();
+  SolutionRanking(const SolutionRanking&) = delete;
+  SolutionRanking& operator=(const SolutionRanking&) = delete;
+
+  // Takes over one pivot's sets and seeds (command-line indices): the sets
+  // first, then every seed is refined and retained or deleted.
+  void takeIteration(std::vector<std::vector<EventSet*> >& results,
+                     std::vector<std::vector<MultSeqBlock*> >& msbResults, std::vector<AtomMolecule*>& mols);
+
+  // Keeps the set among the longest of its structure count unless it mirrors
+  // one already kept; otherwise deletes it. A set without entries ends the
+  // process ("Sorry, Error in main 1").
+  void retainSet(EventSet* set);
+
+  // Up to `iterations` correspondence passes at distance `thr`, each refitting
+  // the transformations; the last pass's table and score stay with the seed. A
+  // pass of two rows or fewer sets the score to 0 and ends the refinement.
+  static void refine(MultSeqBlock& seed, std::vector<AtomMolecule*>& mols, int iterations, float thr);
+
+  // Keeps the seed among the best `bound` of its subset of structures, a
+  // geometric duplicate giving way to a strictly higher score; otherwise deletes it.
+  void retainSeed(MultSeqBlock* seed, const std::vector<AtomMolecule*>& mols, int bound);
+
+  int eventSetBound() const { return m_eventSetBound; }
+  std::vector<std::vector<EventSet*> >& retainedSets() { return m_retainedSets; }
+  std::vector<std::vector<SubsetHeap> >& subsetHeaps() { return m_subsetHeaps; }
+
+ private:
+  int m_structureCount;
+  int m_eventSetBound;
+  std::vector<std::vector<EventSet*> > m_retainedSets;
+  std::vector<std::vector<SubsetHeap> > m_subsetHeaps;
+};

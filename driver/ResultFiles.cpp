@@ -1,0 +1,151 @@
+#include "driver/ResultFiles.h"
+
+#include <cstdio>
+#include <fstream>
+#include <ostream>
+
+#include "driver/Ranking.h"
+#include "engine/EventSet.h"
+#include "engine/MultSeqBlock.h"
+#include "structure/AtomMolecule.h"
+#include "support/Parameters.h"
+
+namespace ResultFiles {
+
+namespace {
+
+void writeHeader(std::ostream& os, const std::vector<AtomMolecule*>& mols) {
+  os << "Molecules: \n";
+  for (std::size_t j = 0; j < mols.size(); ++j) os << "Mol-" << j << " : " << mols[j]->name() << "\n";
+  os << "\nResults: \n\n";
+}
+
+void writeSolution(std::ostream& os, MultSeqBlock& seed, int number, std::vector<AtomMolecule*>& mols) {
+  std::vector<std::vector<int> > table = seed.table;
+  const float rmsd = seed.calcRMSD(mols, table);
+  os << "Solution Num : " << number << "\n\n";
+  os << "Mult Corres Score : " << static_cast<double>(seed.score) << "\n";
+  MultSeqBlock::printOut(os, seed, number, mols);
+  os << "RMSD : " << static_cast<double>(rmsd) << "\n\n";
+  os << "Match List (Chain_ID.Res_Type.Res_Num) : " << table.size() << "\n";
+  seed.printMatchedAA(os, mols, table);
+  os << "End of Match List\n\n\n";
+  seed.printFastaFormat(os, mols, table);
+  os << "\n\n";
+}
+
+class ResultFile {
+ public:
+  ResultFile(const std::string& directory, const std::string& name, std::ostream& log, std::ostream& err)
+      : m_name(name), m_log(log), m_err(err), m_stream((directory.empty() ? "" : directory + "/") + name) {
+    if (!m_stream.is_open()) report("Can't open file ");
+  }
+  std::ofstream& stream() { return m_stream; }
+  // Closes the file; false when it was not written completely.
+  bool close() {
+    if (!m_stream.is_open()) return false;
+    m_stream.close();
+    if (m_stream.fail()) {
+      report("Error while writing file ");
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  void report(const char* what) {
+    m_err << what << m_name << std::endl;
+    m_log << what << m_name << std::endl;
+  }
+
+  std::string m_name;
+  std::ostream& m_log;
+  std::ostream& m_err;
+  std::ofstream m_stream;
+};
+
+}  // namespace
+
+std::string fileName(int structureCount, const char* suffix) {
+  char name[64];
+  std::snprintf(name, sizeof(name), "%d%s", structureCount, suffix);
+  return name;
+}
+
+bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostream& log, std::ostream& out,
+           std::ostream& err, const std::string& directory) {
+  bool complete = true;
+  out << std::endl;
+  log << std::endl;
+
+  std::vector<std::vector<SolutionRanking::SubsetHeap> >& subsetHeaps = ranking.subsetHeaps();
+  std::vector<SolutionRanking::SeedHeap> merged(subsetHeaps.size());
+  for (std::size_t k = 0; k < subsetHeaps.size(); ++k)
+    for (SolutionRanking::SubsetHeap& subset : subsetHeaps[k])
+      while (!subset.second.empty()) {
+        merged[k].push(subset.second.top());
+        subset.second.pop();
+      }
+
+  for (std::size_t k = 0; k < merged.size(); ++k) {
+    if (merged[k].empty()) continue;
+    const int count = static_cast<int>(k) + 2;
+    ResultFile file(directory, fileName(count, "_sol.res"), log, err);
+    std::ofstream& os = file.stream();
+    writeHeader(os, mols);
+    std::vector<MultSeqBlock*> ascending;
+    while (!merged[k].empty()) {
+      ascending.push_back(merged[k].top());
+      merged[k].pop();
+    }
+    const float best = ascending.back()->score;
+    log << "Num Of Mols: " << count << " Largest Solution: " << static_cast<double>(best) << std::endl;
+    out << "Num Of Mols: " << count << " Largest Solution: " << static_cast<double>(best) << std::endl;
+    if (k == 0 && Parameters::getInt("PrintHits", 0) == 1) {
+      out << "Hits : " << static_cast<double>(best) << " : " << mols[0]->name() << " : " << mols[1]->name()
+          << std::endl;
+      log << "Hits : " << static_cast<double>(best) << " : " << mols[0]->name() << " : " << mols[1]->name()
+          << std::endl;
+    }
+    int number = 0;
+    for (auto it = ascending.rbegin(); it != ascending.rend(); ++it, ++number) {
+      MultSeqBlock* seed = *it;
+      if (number < Parameters::getInt("ResNumPrint", 0)) {
+        writeSolution(os, *seed, number, mols);
+        if (Parameters::getInt("Debug", 0) == 1)
+          out << "Score : " << static_cast<double>(seed->score) << " Number of k-tuples : " << seed->table.size()
+              << "\n";
+      }
+      delete seed;
+    }
+    complete = file.close() && complete;
+  }
+
+  if (Parameters::getInt("ContFragmentMatch", 0) == 1) {
+    log << std::endl << "Multiple fragment alignment:" << std::endl;
+    std::vector<std::vector<EventSet*> >& retainedSets = ranking.retainedSets();
+    for (std::size_t k = 0; k < retainedSets.size(); ++k) {
+      const int count = static_cast<int>(k) + 2;
+      ResultFile file(directory, fileName(count, "_sets.res"), log, err);
+      std::ofstream& os = file.stream();
+      writeHeader(os, mols);
+      std::vector<EventSet*>& sets = retainedSets[k];
+      if (!sets.empty()) {
+        log << "Sets - Mols: " << count << " Longest (contiguous) Solution: " << sets.front()->length << std::endl;
+        for (std::size_t j = 0; j < sets.size(); ++j) {
+          if (static_cast<long>(j) < Parameters::getInt("ResNumPrint", 0)) {
+            os << "Solution Num : " << j << "\n\n";
+            EventSet::printOut(os, *sets[j], static_cast<int>(j), mols);
+            os << "\n";
+          }
+          delete sets[j];
+        }
+        sets.clear();
+      }
+      complete = file.close() && complete;
+    }
+  }
+  return complete;
+}
+
+}  // namespace ResultFiles
