@@ -14,6 +14,7 @@ namespace PivotLoop {
 void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engine, SolutionRanking& ranking,
          std::ostream& out) {
   const int n = static_cast<int>(mols.size());
+  if (n == 2) singlePivot = true;
   for (int r = 1;; ++r) {
     int N;
     int ref;

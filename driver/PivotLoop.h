@@ -22,7 +22,7 @@ typedef std::function<void(std::vector<AtomMolecule*>& mols, int ref, SetResults
     Engine;
 
 // The whole loop over "FullSet" and "OnlyScoring" as they stand in the table.
-// `singlePivot` stops it after the first pivot.
+// `singlePivot`, or a run of two structures, stops it after the first pivot.
 void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engine, SolutionRanking& ranking,
          std::ostream& out);
 

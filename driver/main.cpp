@@ -4,9 +4,18 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "driver/Configuration.h"
 #include "driver/EngineSettings.h"
+#include "driver/Loading.h"
+#include "driver/PivotLoop.h"
+#include "driver/Ranking.h"
+#include "driver/ResultFiles.h"
+#include "engine/MuAlAlgRef.h"
+#include "engine/MultSeqBlock.h"
+#include "structure/AtomMolecule.h"
 #include "support/Log.h"
 #include "support/Parameters.h"
 #include "support/Timer.h"
@@ -18,6 +27,12 @@ const char* const kRunLogName = "log_quorvalin.txt";
 // The run log is opened during static start-up, so every run starts it empty,
 // also one that ends with its usage message.
 const bool runLogOpen = Log::open(kRunLogName);
+
+void runEngine(std::vector<AtomMolecule*>& mols, int ref, PivotLoop::SetResults& results,
+               PivotLoop::SeedResults& msbResults) {
+  MuAlAlgRef engine(mols, ref);
+  engine.runAlg(results, msbResults);
+}
 
 }  // namespace
 
@@ -40,15 +55,30 @@ int main(int argc, char* argv[]) {
   Configuration::settleExtThr();
   if (!Configuration::validate(std::cerr)) return 1;
   EngineSettings::apply();
-  int eventSetBound = Parameters::getInt("ResNum", 100);
+  const int eventSetBound = Parameters::getInt("ResNum", 100);
   Configuration::applyOnlyScoringOverrides();
-  bool singlePivot = Parameters::getInt("OnlyRefMol", 0) != 0;
+  const bool singlePivot = Parameters::getInt("OnlyRefMol", 0) != 0;
   Configuration::writeParameterTable(Log::fout);
 
-  // Loading, the pivot loop, ranking and the result files follow here.
-  (void)eventSetBound;
-  (void)singlePivot;
+  const std::vector<std::string> names(argv + 1, argv + argc);
+  if (!Loading::checkFiles(names, Log::fout, std::cout)) return 1;
+  std::vector<AtomMolecule*> mols;
+  const bool loaded = Loading::loadStructures(names, mols, Log::fout, std::cout);
+  if (!loaded) {
+    for (AtomMolecule* m : mols) delete m;
+    return 1;
+  }
+
+  bool written;
+  {
+    SolutionRanking ranking(static_cast<int>(mols.size()), eventSetBound);
+    PivotLoop::run(mols, singlePivot, runEngine, ranking, std::cout);
+    written = ResultFiles::write(mols, ranking, Log::fout, std::cout, std::cerr);
+  }
+  for (AtomMolecule* m : mols) delete m;
 
   Log::fout << std::endl << overall << std::endl;
-  return 0;
+  if (Parameters::getInt("Debug", 0) == 1) std::cout << MultSeqBlock::testTimerMSB;
+  if (Parameters::getInt("Debug", 0) == 1) std::cout << "\n";
+  return written ? 0 : 1;
 }
