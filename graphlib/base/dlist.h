@@ -74,8 +74,31 @@ class dlist {
   void move_to_front(dlink* it);
   void move_to_back(dlink* it);
 
+  // Sorting and reordering. They move cells, not elements (reverse(it1, it2)
+  // excepted), so an item still designates the same element afterwards.
+  void quick_sort();
+  // The step of quick_sort on A[l..r] (element slots) and D[l..r] (their cells).
+  void gen_quick_sort(void** A, dlink** D, int l, int r);
+  // Stable insertion sort of *l..*r; the least element must lie in l..m.
+  void gen_insertion_sort(dlink** l, dlink** r, dlink** m);
+  void merge_sort();
+  // Merges the sorted list L into this sorted one; L ends empty.
+  void merge(dlist& L);
+  // Deletes every element equal to its predecessor.
+  void unique();
+  // Stable sort by ord for keys in [i, j].
+  void bucket_sort(int i, int j);
+  void bucket_sort();
+  // Uniformly random order, drawn from rand_int.
+  void permute();
   // Relinks the cells in the order of A[0..n-1], which holds every cell once.
   void permute(dlink** A);
+  void reverse_items();
+  // Reverses the cells strictly between it1 and it2 (it2 nil: the last cell).
+  void reverse_items(dlink* it1, dlink* it2);
+  // Reverses the elements from it1 to it2, both included; the cells stay.
+  void reverse(dlink* it1, dlink* it2);
+  void reverse();
 
   void apply();
   // s, then every element preceded by space.

@@ -114,6 +114,29 @@ class list : public dlist {
     return r;
   }
 
+  // Sorts by f, which is set only while the sort runs.
+  void sort(int (*f)(const T&, const T&)) {
+    cmp_ptr = f;
+    quick_sort();
+    cmp_ptr = nullptr;
+  }
+  using dlist::merge_sort;
+  void merge_sort(int (*f)(const T&, const T&)) {
+    cmp_ptr = f;
+    dlist::merge_sort();
+    cmp_ptr = nullptr;
+  }
+  // Stable sorts by the key f, which stays set.
+  using dlist::bucket_sort;
+  void bucket_sort(int i, int j, int (*f)(const T&)) {
+    ord_ptr = f;
+    dlist::bucket_sort(i, j);
+  }
+  void bucket_sort(int (*f)(const T&)) {
+    ord_ptr = f;
+    dlist::bucket_sort();
+  }
+
   void apply(void (*f)(T&)) {
     app_ptr = f;
     dlist::apply();
