@@ -151,6 +151,12 @@ void graph::init_new_object(list<graph_map<graph>*>& maps, M object, int i) {
     } else if (i < map->table_size) {
       map->clear_entry(map->table[i]);
       map->init_entry(map->table[i]);
+      // A write kept for carrying over from before a resize belonged to the
+      // object that had this index: it must not come back over the new entry.
+      if (map->old_table != nullptr && map->old_index == i) {
+        std_memory_mgr.deallocate_vector(map->old_table);
+        map->old_table = nullptr;
+      }
     } else if (map->old_index >= 0) {
       map->resize_table(map->next_power(i + 1));
     }
