@@ -279,17 +279,20 @@ void graph::del_node(node v) {
     return;
   }
   if (events_enabled) start_del_node_handler(v);
-  if (v->hidden()) {
-    restore_node(v);
+  bool was_hidden = v->hidden();
+  if (was_hidden) restore_node(v);
+  if (!e_hidden.empty()) {
     list<edge> hidden;
     for (graph_object* x = e_hidden.head; x != nullptr; x = x->succ) {
       edge e = as<edge_struct>(x);
       if (e->source == v || e->target == v) hidden.append(e);
     }
-    // An edge to another hidden node cannot come back: it goes directly.
+    // The hidden edges of a hidden node come back to be deleted with the rest;
+    // one that cannot come back (its other end is hidden too), and the hidden
+    // edges of a visible node, go directly: none may outlive its end.
     for (dlink* it = hidden.first(); it != nullptr; it = it->succ) {
       edge e = hidden.contents(it);
-      if (restorable(e))
+      if (was_hidden && restorable(e))
         restore_edge(e);
       else
         del_hidden_edge(e);
@@ -370,8 +373,17 @@ node graph::merge_nodes(node u, node v) {
   }
   u->append_adj_list(0, v, 0);
   u->append_adj_list(1, v, 1);
+  move_hidden_ends(v, u);
   del_node(v);
   return u;
+}
+
+void graph::move_hidden_ends(node v, node u) {
+  for (graph_object* x = e_hidden.head; x != nullptr; x = x->succ) {
+    edge e = as<edge_struct>(x);
+    if (e->source == v) e->source = u;
+    if (e->target == v) e->target = u;
+  }
 }
 
 node graph::merge_nodes(edge e, node v) {
@@ -394,6 +406,7 @@ node graph::merge_nodes(edge e, node v) {
   }
   if (v->first_adj_edge[0] != nullptr) u->insert_adj_list(0, e, v, 0);
   if (v->first_adj_edge[1] != nullptr) u->append_adj_list(1, v, 1);
+  move_hidden_ends(v, u);
   del_node(v);
   return u;
 }

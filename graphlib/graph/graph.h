@@ -259,6 +259,8 @@ class graph {
   // A hidden edge whose restoring would be refused (an end hidden, or a
   // self-loop of an undirected graph).
   bool restorable(edge e) const;
+  // The hidden edges at v get u for that end instead (v is merged into u).
+  void move_hidden_ends(node v, node u);
   // Deletes a hidden edge without putting it back into adjacency lists.
   void del_hidden_edge(edge e);
   // Restores the hidden edges that can be restored; the rest stay hidden.

@@ -575,6 +575,27 @@ TEST(Graph, DeletingAHiddenNodeWithEdgesToAnotherHiddenNode) {
   EXPECT_EQ(graphDefect(G), "");
 }
 
+TEST(Graph, DelNodeOfAVisibleNodeTakesItsHiddenEdges) {
+  RecordingGraph G;
+  std::vector<node> v = addNodes(G, 3);
+  edge a = G.new_edge(v[0], v[1]);
+  edge b = G.new_edge(v[2], v[0]);
+  edge keep = G.new_edge(v[1], v[2]);
+  G.hide_edge(a);
+  G.hide_edge(b);
+  G.hide_edge(keep);
+  G.take();
+  G.del_node(v[0]);
+  EXPECT_EQ(graphDefect(G), "") << "no hidden edge may keep a deleted end";
+  EXPECT_EQ(G.take(), (std::vector<std::string>{"start_del_node(0)", "pre_del_edge(0)", "post_del_edge(0,1)",
+                                                "pre_del_edge(1)", "post_del_edge(2,0)", "pre_del_node(0)",
+                                                "post_del_node"}));
+  EXPECT_EQ(G.e_hidden.count, 1);
+  G.restore_all_edges();
+  EXPECT_EQ(graphDefect(G), "");
+  EXPECT_EQ(G.number_of_edges(), 1);
+}
+
 TEST(Graph, DelEdgeOfAHiddenEdgeAtAHiddenNode) {
   graph G;
   std::vector<node> v = addNodes(G, 2);
@@ -620,6 +641,13 @@ TEST(Graph, MergeNodes) {
   EXPECT_EQ(G.number_of_nodes(), 3);
   EXPECT_EQ(G.merge_nodes(v[0], v[0]), v[0]);
   EXPECT_EQ(graphDefect(G), "") << "merging a node with itself changes nothing";
+  edge hidden = G.new_edge(v[3], v[2]);
+  G.hide_edge(hidden);
+  G.merge_nodes(v[0], v[3]);
+  EXPECT_EQ(graphDefect(G), "");
+  EXPECT_EQ(hidden->source, v[0]) << "a hidden edge follows its end into the merged node";
+  G.restore_edge(hidden);
+  EXPECT_EQ(static_cast<edge>(v[0]->first_adj_edge[0]), hidden);
 
   graph H;
   std::vector<node> w = addNodes(H, 3);
