@@ -8,9 +8,10 @@
 #include "support/Log.h"
 #include "support/Parameters.h"
 
-SolutionRanking::SolutionRanking(int structureCount, int eventSetBound)
+SolutionRanking::SolutionRanking(int structureCount, int eventSetBound, bool keepSets)
     : m_structureCount(structureCount),
       m_eventSetBound(eventSetBound),
+      m_keepSets(keepSets),
       m_retainedSets(static_cast<std::size_t>(std::max(structureCount - 1, 0))),
       m_subsetHeaps(static_cast<std::size_t>(std::max(structureCount - 1, 0))) {}
 
@@ -47,6 +48,10 @@ void SolutionRanking::retainSet(EventSet* set) {
     Log::fout << "Sorry, Error in main 1" << std::endl;
     std::cout << "Sorry, Error in main 1" << std::endl;
     std::exit(1);
+  }
+  if (!m_keepSets) {
+    delete set;
+    return;
   }
   std::vector<EventSet*>& kept = m_retainedSets[c - 1];
   const std::size_t bound = m_eventSetBound > 0 ? static_cast<std::size_t>(m_eventSetBound) : 0;

@@ -17,8 +17,10 @@ class SolutionRanking {
   typedef std::priority_queue<MultSeqBlock*, std::vector<MultSeqBlock*>, CompareMultSeqBlock> SeedHeap;
   typedef std::pair<std::vector<bool>, SeedHeap> SubsetHeap;
 
-  // Entry k of each container belongs to k + 2 structures.
-  SolutionRanking(int structureCount, int eventSetBound);
+  // Entry k of each container belongs to k + 2 structures. Covering sets are
+  // only kept when `keepSets` (they are written only to the fragment-set
+  // files); otherwise each is checked and deleted at once.
+  SolutionRanking(int structureCount, int eventSetBound, bool keepSets = true);
   ~SolutionRanking();
   SolutionRanking(const SolutionRanking&) = delete;
   SolutionRanking& operator=(const SolutionRanking&) = delete;
@@ -49,6 +51,7 @@ class SolutionRanking {
  private:
   int m_structureCount;
   int m_eventSetBound;
+  bool m_keepSets;
   std::vector<std::vector<EventSet*> > m_retainedSets;
   std::vector<std::vector<SubsetHeap> > m_subsetHeaps;
 };

@@ -71,7 +71,9 @@ int main(int argc, char* argv[]) {
 
   bool written;
   {
-    SolutionRanking ranking(static_cast<int>(mols.size()), eventSetBound);
+    // The parameter table is final, so whether set files will be written is known now.
+    SolutionRanking ranking(static_cast<int>(mols.size()), eventSetBound,
+                            Parameters::getInt("ContFragmentMatch", 0) == 1);
     PivotLoop::run(mols, singlePivot, runEngine, ranking, std::cout);
     written = ResultFiles::write(mols, ranking, Log::fout, std::cout, std::cerr);
   }

@@ -148,6 +148,21 @@ TEST_F(EndToEndTest, RigidlyMovedCopy) {
   EXPECT_FALSE(dir->exists("2_sets.res"));
 }
 
+TEST_F(EndToEndTest, DebugLines) {
+  const std::vector<Vector3> chain = irregularChain(40, 31);
+  ProcessResult r = run({write("a.pdb", chain), write("b.pdb", movedCopy(chain, randomRigidMotion(32)))}, "Debug 1\n");
+  ASSERT_EQ(r.exitStatus, 0) << r.out << r.err;
+  // Once the engine has printed its timers, scores show with two decimals.
+  EXPECT_NE(r.out.find(",0\nNum Of Mols: 2 Largest Solution: 40.00\nScore : 40.00 Number of k-tuples : 40\n"),
+            std::string::npos)
+      << r.out;
+  const std::string last = "MSB:test1: 00:00:00.00\n";
+  ASSERT_GE(r.out.size(), last.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - last.size(), 11), "MSB:test1: ");
+  EXPECT_EQ(r.out.back(), '\n');
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(EndToEndTest, ZincFingers) {
   dir->write("1sp1.pdb", testing_support::readFile(testData("1sp1.pdb")));
   dir->write("1sp2.pdb", testing_support::readFile(testData("1sp2.pdb")));

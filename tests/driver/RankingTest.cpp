@@ -173,6 +173,21 @@ TEST_F(RankingTest, MirrorSetFromTheOtherPivotIsDropped) {
   EXPECT_EQ(EventSet::inew[2] - liveSets, 2);
 }
 
+TEST_F(RankingTest, SetsAreNotKeptWhenNoSetFileIsWritten) {
+  SolutionRanking ranking(3, 10, false);
+  ranking.retainSet(setOf(0, 0, 5, {{1, {{0, 0, 9}}}}));
+  ranking.retainSet(setOf(0, 0, 8, {{1, {{0, 0, 9}}}, {2, {{0, 0, 9}}}}));
+  EXPECT_TRUE(ranking.retainedSets()[0].empty());
+  EXPECT_TRUE(ranking.retainedSets()[1].empty());
+  EXPECT_EQ(EventSet::inew[2], liveSets);
+  EXPECT_EXIT(
+      {
+        std::cout.rdbuf(std::cerr.rdbuf());
+        ranking.retainSet(setOf(0, 0, 4, {}));
+      },
+      ::testing::ExitedWithCode(1), "^Sorry, Error in main 1\n$");
+}
+
 TEST_F(RankingTest, ASetWithoutEntriesStopsTheRun) {
   SolutionRanking ranking(2, 10);
   // The message goes to standard output; the death test reads standard error.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <sstream>
 #include <string>
@@ -242,6 +243,16 @@ TEST_F(ResultFilesTest, AFileThatCannotBeWrittenIsReportedAndTheOthersAreWritten
   EXPECT_NE(log.str().find("Can't open file 2_sol.res\n"), std::string::npos);
   EXPECT_EQ(dir.read("3_sol.res"), std::string(kHeader) + kTripleSolution);
   EXPECT_EQ(MultSeqBlock::inew[0], liveSeeds);
+}
+
+TEST_F(ResultFilesTest, AFileThatFillsUpIsReported) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(symlink("/dev/full", dir.file("3_sol.res").c_str()), 0);
+  SolutionRanking ranking(3, 100);
+  addSolutions(ranking);
+  EXPECT_FALSE(write(ranking));
+  EXPECT_EQ(err.str(), "Error while writing file 3_sol.res\n");
+  EXPECT_EQ(dir.read("2_sol.res"), std::string(kHeader) + kPairSolutions + kEmptySolution);
 }
 
 TEST_F(ResultFilesTest, DebugAddsAScoreLinePerWrittenSolution) {
