@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -715,6 +716,27 @@ TEST(Graph, CopyAndClearEntriesWalkVisibleThenHiddenObjects) {
   G.seen.clear();
   G.clear_all_entries();
   EXPECT_EQ(G.seen, (std::vector<std::string>{"xn2", "xn1", "xe3", "xe4"}));
+}
+
+TEST(GraphDeathTest, DefaultHandlerEndsTheProcessOnAForeignNode) {
+  graph G;
+  graph H;
+  node x = H.new_node();
+  EXPECT_DEATH(G.del_node(x), "GRAPHLIB ERROR HANDLER\n\tdel_node\\(v\\): v is not in G");
+}
+
+TEST(Graph, PrintEdge) {
+  graph G;
+  node a = G.new_node();
+  node b = G.new_node();
+  edge e = G.new_edge(a, b);
+  std::ostringstream directed;
+  G.print_edge(e, directed);
+  EXPECT_EQ(directed.str(), "[0]---->[1]");
+  G.make_undirected();
+  std::ostringstream undirected;
+  G.print_edge(e, undirected);
+  EXPECT_EQ(undirected.str(), "[0]====[1]");
 }
 
 }  // namespace

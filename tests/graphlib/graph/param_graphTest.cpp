@@ -336,4 +336,14 @@ TEST(ParamGraph, CopiesKeepInfosAndStructure) {
   EXPECT_EQ(T.number_of_edges(), 1);
 }
 
+TEST(ParamGraph, PrintEdgeShowsTheInfo) {
+  GRAPH<int, float> G;
+  node a = G.new_node(1);
+  node b = G.new_node(2);
+  edge e = G.new_edge(b, a, 0.5f);
+  std::ostringstream out;
+  G.print_edge(e, out);
+  EXPECT_EQ(out.str(), "[1]--(0.5)-->[0]");
+}
+
 }  // namespace
