@@ -10,6 +10,7 @@
 #include "graphlib/graph/graph_map.h"
 #include "graphlib/graph/graph_objects.h"
 
+#include <iostream>
 #include <istream>
 #include <ostream>
 
@@ -79,8 +80,39 @@ class graph {
   // Deletes every node, edge and face.
   virtual void clear();
 
-  // Defined with the graph's text format and printing.
-  virtual void print_edge(edge e, std::ostream& out) const;
+  // The "GRAPHLIB.GRAPH" text format. read results: 0 success, 1 the file
+  // cannot be opened (graph untouched), 2 the node or edge type differs (the
+  // structure is read, those entries are not), 3 not this format, or input
+  // that ends early or does not make a graph (the graph is left empty).
+  void write(std::ostream& out) const;
+  void write(string file) const;
+  int read(std::istream& in);
+  int read(string file);
+  // One entry: "|{" text "}|" with nested pairs kept, or the rest of the line.
+  string read_data_string(std::istream& in);
+  // The optional reversal number of an edge line; 0 when there is none.
+  int read_reversal(std::istream& in);
+
+  // Maps written after the graph and read back with it.
+  void add_io_map(graph_map<graph>& M);
+  void clear_io_maps();
+  void write_maps(std::ostream& out, const list<graph_map<graph>*>& NM, const list<graph_map<graph>*>& EM) const;
+  void read_maps(std::istream& in, const list<graph_map<graph>*>& NM, const list<graph_map<graph>*>& EM) const;
+
+  // Printing: indices from 0, or from 1 in the forms ending in 1.
+  void print_node(node v, std::ostream& out = std::cout) const;
+  virtual void print_edge(edge e, std::ostream& out = std::cout) const;
+  void print(string s, std::ostream& out = std::cout) const;
+  void print(std::ostream& out = std::cout) const { print(string(), out); }
+  void print1(string s, std::ostream& out = std::cout) const;
+  void print_node1(node v, std::ostream& out = std::cout) const;
+  void print_edge1(edge e, std::ostream& out = std::cout) const;
+
+  // The entry of cell 0 as text, and back.
+  string get_node_entry_string(node v) const;
+  string get_edge_entry_string(edge e) const;
+  void set_node_entry(node v, string s);
+  void set_edge_entry(edge e, string s);
 
   // Objects and their fields.
   static node source(edge e) { return e->source; }
