@@ -179,15 +179,6 @@ TEST(StackTrace, InProcessTraceNamesItsCallers) {
   EXPECT_TRUE(raw) << "frame lines hold the symbol names as found";
 }
 
-testing_support::ProcessResult runTraceProbe(const std::string& argv0, const std::string& scenario,
-                                             const std::string& workDir, const std::string& tmpdir) {
-  // Sanitizer builds: the library's own signal handling is under test.
-  return testing_support::runProcess({argv0, scenario}, workDir,
-                                     {{"TMPDIR", tmpdir},
-                                      {"PATH", ""},
-                                      {"ASAN_OPTIONS", "handle_segv=0:detect_leaks=0"}});
-}
-
 int entriesOf(const std::string& dir) {
   int n = 0;
   if (DIR* d = opendir(dir.c_str())) {
@@ -197,6 +188,69 @@ int entriesOf(const std::string& dir) {
   }
   return n;
 }
+
+// "<dir>/L" and at least eight lower-case hexadecimal digits.
+bool isTmpName(const std::string& name, const std::string& dir) {
+  std::string head = dir + "/L";
+  if (name.compare(0, head.size(), head) != 0) return false;
+  std::string digits = name.substr(head.size());
+  return digits.size() >= 8 && digits.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+class TmpdirSetting {
+ public:
+  TmpdirSetting() : m_had(std::getenv("TMPDIR") != nullptr), m_old(m_had ? std::getenv("TMPDIR") : "") {}
+  ~TmpdirSetting() {
+    if (m_had)
+      setenv("TMPDIR", m_old.c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+  }
+
+ private:
+  bool m_had;
+  std::string m_old;
+};
+
+TEST(StackTrace, TemporaryFileNames) {
+  TmpdirSetting restore;
+  TempDir tmp;
+  const std::string dir = tmp.path() + "/it's a b;touch pwned 100%s";
+  ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+  setenv("TMPDIR", (dir + "/").c_str(), 1);
+  std::string first = graphlib::tmp_file_name().chars();
+  std::string second = graphlib::tmp_file_name().chars();
+  EXPECT_TRUE(isTmpName(first, dir)) << first << ": one trailing '/' is dropped";
+  EXPECT_TRUE(isTmpName(second, dir)) << second;
+  EXPECT_NE(first, second);
+  // The name is taken at once: an empty private file, not a link someone planted.
+  struct stat st;
+  ASSERT_EQ(lstat(first.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_size, 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(entriesOf(dir), 2);
+  EXPECT_FALSE(tmp.exists("pwned"));
+
+  setenv("TMPDIR", "/nonexistent-quorvalin-dir/", 1);
+  std::string nowhere = graphlib::tmp_file_name().chars();
+  EXPECT_TRUE(isTmpName(nowhere, "/nonexistent-quorvalin-dir")) << nowhere;
+
+  unsetenv("TMPDIR");
+  std::string standard = graphlib::tmp_file_name().chars();
+  EXPECT_TRUE(isTmpName(standard, "/tmp")) << standard;
+  unlink(standard.c_str());
+}
+
+testing_support::ProcessResult runTraceProbe(const std::string& argv0, const std::string& scenario,
+                                             const std::string& workDir, const std::string& tmpdir) {
+  // Sanitizer builds: the library's own signal handling is under test.
+  return testing_support::runProcess({argv0, scenario}, workDir,
+                                     {{"TMPDIR", tmpdir},
+                                      {"PATH", ""},
+                                      {"ASAN_OPTIONS", "handle_segv=0:detect_leaks=0"}});
+}
+
 
 void expectFatalTrace(const testing_support::ProcessResult& r, const std::string& message) {
   EXPECT_EQ(r.termSignal, SIGABRT);
