@@ -40,6 +40,7 @@ class ch_map {
   void clear();
   void statistics() const;
 
+  // The number of head slots.
   int size() const { return table_size; }
 
   virtual void clear_inf(void*& x) const;
