@@ -1,20 +1,61 @@
 #pragma once
 // Residue correspondence by maximum-cardinality bipartite matching ("SeqOrder"
-// 0): every pair that Sel admits within thr is an edge between a residue of
-// the pivot A and one of the moved structure B; a maximum matching of that
-// graph gives the pairs (index in A, index in B) in ascending B order.
-//
-// The matching needs the graph library's bipartite matching. Until that is in
-// the build this entry point reports that the setting cannot run and ends the
-// process; the correspondence calls it for every "SeqOrder" 0 slot.
-#include <cstdlib>
+// 0): every pair that Sel admits within thr is an edge from a residue of the
+// pivot A to one of the moved structure B; a maximum matching of that graph
+// pairs each residue at most once, regardless of sequence order.
+#include <cmath>
+#include <cstddef>
 #include <iostream>
+#include <vector>
 
+#include "engine/PointSelectors.h"
+#include "geometry/GeomHash.h"
+#include "geometry/Vector3.h"
+#include "graphlib/graph/bipartite_matching.h"
+#include "graphlib/graph/param_graph.h"
+
+// The pairs come as (index in A, index in B) in ascending index in B. Which
+// of several maximum matchings is found follows from the node order (A's
+// residues, then B's) and the order in which the hash reports the pairs.
 template <class Match, class Molecule, class Sel>
 Match getCorrespondance(const Molecule& A, const Molecule& B, float thr) {
-  (void)A;
-  (void)B;
-  (void)thr;
-  std::cerr << "SeqOrder 0 (bipartite matching) is not available in this build" << std::endl;
-  std::exit(1);
+  SelectorThreshold<Sel> threshold(thr);
+  graphlib::GRAPH<int, float> G;
+  graphlib::list<graphlib::node> LA, LB;
+  std::vector<graphlib::node> nodesA, nodesB;
+  const int sizeA = static_cast<int>(A.size());
+  for (std::size_t i = 0; i < A.size(); ++i) {
+    nodesA.push_back(G.new_node(static_cast<int>(i)));
+    LA.append(nodesA.back());
+  }
+  for (std::size_t j = 0; j < B.size(); ++j) {
+    nodesB.push_back(G.new_node(sizeA + static_cast<int>(j)));
+    LB.append(nodesB.back());
+  }
+  // No grid of a non-positive cell size exists, and such a distance admits
+  // nothing it could find.
+  if (thr > 0.0f && std::isfinite(thr)) {
+    GeomHash<Vector3, int> hash(3, thr);
+    for (std::size_t j = 0; j < B.size(); ++j) hash.insert(B.position(j), static_cast<int>(j));
+    HashResult<int> result;
+    for (std::size_t i = 0; i < A.size(); ++i) {
+      hash.query(A.position(i), thr, result);
+      for (auto it = result.begin(); it != result.end(); ++it) {
+        const std::size_t j = static_cast<std::size_t>(*it);
+        typename Sel::ValueType value;
+        if (Sel::admit(A[i], B[j], value)) G.new_edge(nodesA[i], nodesB[j], 0.0f);
+      }
+      result.clear();
+    }
+  }
+
+  graphlib::list<graphlib::edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(G, LA, LB);
+  Match match;
+  for (graphlib::dlink* it = M.first(); it != nullptr; it = it->succ) {
+    const graphlib::edge e = M.contents(it);
+    match.add(static_cast<unsigned>(G.inf(G.source(e))), static_cast<unsigned>(G.inf(G.target(e)) - sizeA));
+  }
+  if (match.size() != static_cast<std::size_t>(M.length()))
+    std::cout << "Error in Correspondence, lengths doesn't match" << std::endl;
+  return match;
 }

@@ -228,6 +228,26 @@ class graph {
   void del_nodes(const list<node>& L);
   void del_edges(const list<edge>& L);
 
+  // Sorting: relinks the node list, or the edge list with every adjacency
+  // list, in a new order; no object is created, deleted or renumbered.
+  void sort_nodes(const list<node>& L);
+  void sort_edges(const list<edge>& L);
+  void sort_nodes(int (*cmp)(const node&, const node&));
+  void sort_edges(int (*cmp)(const edge&, const edge&));
+  // By the values of a numeric map (int, float or double).
+  void sort_nodes(const graph_map<graph>& A);
+  void sort_edges(const graph_map<graph>& A);
+  // By cmp_node_entry / cmp_edge_entry.
+  void sort_nodes();
+  void sort_edges();
+  // Stable, by integer keys in [i, j], over the keys present, or an int map.
+  void bucket_sort_nodes(int i, int j, int (*ord)(const node&));
+  void bucket_sort_edges(int i, int j, int (*ord)(const edge&));
+  void bucket_sort_nodes(int (*ord)(const node&));
+  void bucket_sort_edges(int (*ord)(const edge&));
+  void bucket_sort_nodes(const graph_map<graph>& A);
+  void bucket_sort_edges(const graph_map<graph>& A);
+
   void make_undirected();
   void make_directed();
 

@@ -1,0 +1,257 @@
+#include "graphlib/graph/bipartite_matching.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "graphlib/base/b_stack.h"
+#include "graphlib/base/error.h"
+#include "graphlib/base/queue.h"
+#include "graphlib/graph/graph_search.h"
+
+namespace graphlib {
+
+int number_of_augmentations = 0;
+
+namespace {
+
+edge first_out(node v) { return v->first_adj_edge[0]; }
+edge out_succ(edge e) { return e->succ_adj_edge[0]; }
+
+template <class F>
+void for_all(const list<node>& L, F f) {
+  for (dlink* it = L.first(); it != nullptr; it = it->succ) f(L.contents(it));
+}
+
+// Every edge numbered in node-list order and, per node, in out-list order:
+// sorting by it puts every out-list back as it is now.
+void number_edges(const graph& G, edge_array<int>& num) {
+  int i = 0;
+  for (graph_object* x = G.v_list.head; x != nullptr; x = x->succ)
+    for (edge e = first_out(static_cast<node>(x)); e != nullptr; e = out_succ(e)) num[e] = i++;
+}
+
+}  // namespace
+
+edge ce(node v, const graph&, const node_array<int>& dist, node_array<edge>& cur) {
+  edge e = cur[v];
+  if (e == nullptr) e = first_out(v);
+  // The edge held in cur[v] is tested again: a label raised since makes it ineligible.
+  while (e != nullptr && dist[e->target] != dist[v] - 1) e = out_succ(e);
+  cur[v] = e;
+  return e;
+}
+
+bool find_aug_path_by_bfs(graph& G, node a, node_array<bool>& free, node_array<edge>& pred, node_array<int>& label) {
+  const int stamp = number_of_augmentations;
+  queue<node> Q;
+  Q.append(a);
+  label[a] = stamp;
+  while (!Q.empty()) {
+    node v = Q.pop();
+    for (edge e = first_out(v); e != nullptr;) {
+      edge next = out_succ(e);
+      node b = e->target;
+      if (label[b] != stamp) {
+        pred[b] = e;
+        label[b] = stamp;
+        if (free[b]) {
+          free[b] = false;
+          free[a] = false;
+          node x = b;
+          do {
+            edge p = pred[x];
+            x = p->source;
+            G.rev_edge(p);
+          } while (x != a);
+          return true;
+        }
+        // A matched node of B has one out-edge: its matched edge.
+        edge m = first_out(b);
+        node c = m->target;
+        pred[c] = m;
+        label[c] = stamp;
+        Q.append(c);
+      }
+      e = next;
+    }
+  }
+  return false;
+}
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
+                                            node_array<bool>& NC, bool use_heuristic, int L) {
+  list<edge> M;
+  for (dlink* it = B.first(); it != nullptr; it = it->succ) {
+    node v = B.contents(it);
+    if (G.outdeg(v) != 0) {
+      assert_error("G.outdeg(v) == 0", "_ABMP_matching", 90);
+      return M;
+    }
+  }
+
+  node_array<bool> free(G, true);
+  node_array<int> dist(G, 0);
+
+  if (use_heuristic) {
+    for (graph_object* x = G.e_list.head; x != nullptr;) {
+      graph_object* next = x->succ;
+      edge e = static_cast<edge>(x);
+      if (free[e->source] && free[e->target]) {
+        free[e->source] = false;
+        free[e->target] = false;
+        G.rev_edge(e);
+      }
+      x = next;
+    }
+  }
+
+  list<node> free_A;
+  for_all(B, [&](node b) { dist[b] = 0; });
+  for_all(A, [&](node a) {
+    dist[a] = 1;
+    if (free[a]) free_A.append(a);
+  });
+
+  node_array<edge> cur(G, nullptr);
+  const int n = G.number_of_nodes();
+  if (L == -1) L = static_cast<int>(0.1 * std::sqrt(static_cast<double>(n)));
+
+  // Depth-first phase along distance labels: a path has strictly decreasing
+  // labels, so n edges always suffice.
+  b_stack<edge> path(n);
+  if (path.start == nullptr) L = 0;
+  int k = 1;
+  while (k <= L && free_A.length() > 50 * k) {
+    node v = free_A.pop();
+    k = dist[v];
+    node w = v;
+    for (;;) {
+      if (free[w] && dist[w] == 0) {
+        free[w] = false;
+        free[v] = false;
+        while (!path.empty()) {
+          edge e = path.pop();
+          if (cur[e->source] == e) cur[e->source] = out_succ(e);
+          G.rev_edge(e);
+        }
+        break;
+      }
+      edge e = ce(w, G, dist, cur);
+      if (e != nullptr) {
+        path.push(e);
+        w = e->target;
+        continue;
+      }
+      // A dead end: no eligible edge leaves w under its present label.
+      dist[w] += 2;
+      cur[w] = nullptr;
+      if (path.empty()) {
+        free_A.append(v);
+        break;
+      }
+      w = path.pop()->source;
+    }
+  }
+
+  // Breadth-first phase. Nodes visited by a failed search keep the stamp until
+  // the next augmentation, so later searches do not enter them again.
+  node_array<int> label(G, -1);
+  node_array<edge> pred(G, nullptr);
+  number_of_augmentations = 0;
+  for_all(free_A, [&](node a) {
+    if (find_aug_path_by_bfs(G, a, free, pred, label)) number_of_augmentations++;
+  });
+
+  for_all(B, [&](node b) {
+    for (edge e = first_out(b); e != nullptr; e = out_succ(e)) M.append(e);
+  });
+
+  // König's cover: the B ends of matched edges reachable by alternating paths
+  // from the free nodes of A, and the A ends of the others.
+  for (graph_object* x = G.v_list.head; x != nullptr; x = x->succ) NC[static_cast<node>(x)] = false;
+  node_array<bool> reached(G, false);
+  for_all(A, [&](node a) {
+    if (free[a]) DFS(G, a, reached);
+  });
+  for (dlink* it = M.first(); it != nullptr; it = it->succ) {
+    edge e = M.contents(it);
+    if (reached[e->source])
+      NC[e->source] = true;
+    else
+      NC[e->target] = true;
+  }
+
+  for (dlink* it = M.first(); it != nullptr; it = it->succ) G.rev_edge(M.contents(it));
+  return M;
+}
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
+  edge_array<int> num(G, 0);
+  number_edges(G, num);
+  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+  G.sort_edges(num);
+  return M;
+}
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B) {
+  node_array<bool> NC(G, false);
+  edge_array<int> num(G, 0);
+  number_edges(G, num);
+  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+  CHECK_MCB(G, M, NC);
+  G.sort_edges(num);
+  return M;
+}
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
+  list<node> A, B;
+  if (!Is_Bipartite(G, A, B)) {
+    std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite");
+    return list<edge>();
+  }
+  edge_array<int> num(G, 0);
+  number_edges(G, num);
+  list<edge> R;
+  for_all(B, [&](node b) {
+    for (edge e = first_out(b); e != nullptr; e = out_succ(e)) R.append(e);
+  });
+  for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+  for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+  G.sort_edges(num);
+  return M;
+}
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G) {
+  node_array<bool> NC(G, false);
+  return MAX_CARD_BIPARTITE_MATCHING(G, NC);
+}
+
+bool return_false(string msg) {
+  // One write, so that the line is never split by other output.
+  std::cerr << (string("CHECK_MCB: ") + msg + string("\n")).chars();
+  return false;
+}
+
+bool CHECK_MCB(const graph& G, const list<edge>& M, const node_array<bool>& NC) {
+  bool ok = true;
+  node_array<int> deg(G, 0);
+  for (dlink* it = M.first(); it != nullptr; it = it->succ) {
+    edge e = M.contents(it);
+    deg[e->source]++;
+    deg[e->target]++;
+  }
+  for (graph_object* x = G.v_list.head; x != nullptr; x = x->succ)
+    if (deg[static_cast<node>(x)] > 1) ok = return_false("M is not a matching");
+  int covered = 0;
+  for (graph_object* x = G.v_list.head; x != nullptr; x = x->succ)
+    if (NC[static_cast<node>(x)]) covered++;
+  if (covered != M.length()) ok = return_false("M is smaller than node cover");
+  for (graph_object* x = G.e_list.head; x != nullptr; x = x->succ) {
+    edge e = static_cast<edge>(x);
+    if (!NC[e->source] && !NC[e->target]) ok = return_false("NC is not a node cover");
+  }
+  return ok;
+}
+
+}  // namespace graphlib

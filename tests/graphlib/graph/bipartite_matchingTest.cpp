@@ -1,0 +1,379 @@
+#include "graphlib/graph/bipartite_matching.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "GraphInvariants.h"
+#include "GraphTestSupport.h"
+#include "MatchingVerifier.h"
+#include "RecordingErrorHandler.h"
+#include "graphlib/graph/param_graph.h"
+
+namespace {
+
+using graphlib::edge;
+using graphlib::graph;
+using graphlib::node;
+using graphlib::node_array;
+using graphlib_test::items;
+using testing_support::BipartiteInstance;
+using testing_support::coverDefect;
+using testing_support::graphDefect;
+using testing_support::GraphlibError;
+using testing_support::matchingDefect;
+using testing_support::randomBipartite;
+using testing_support::RecordingErrorHandler;
+
+typedef graphlib::GRAPH<int, float> IntGraph;
+
+// A bipartite instance as a GRAPH: node infos are a for side A and nA + b for
+// side B, edge infos the instance's edge index. With a shuffle seed the nodes
+// and edges are created in a random order (A and B stay in index order).
+struct Built {
+  explicit Built(const BipartiteInstance& g, unsigned shuffle = 0) : instance(g) {
+    std::vector<int> order(static_cast<std::size_t>(g.nA + g.nB));
+    for (std::size_t i = 0; i < order.size(); i++) order[i] = static_cast<int>(i);
+    std::mt19937 engine(shuffle);
+    if (shuffle) std::shuffle(order.begin(), order.end(), engine);
+    std::vector<node> byInfo(order.size());
+    for (int i : order) byInfo[static_cast<std::size_t>(i)] = G.new_node(i);
+    for (int a = 0; a < g.nA; a++) A.append(byInfo[static_cast<std::size_t>(a)]);
+    for (int b = 0; b < g.nB; b++) B.append(byInfo[static_cast<std::size_t>(g.nA + b)]);
+    std::vector<int> edgeOrder(g.edges.size());
+    for (std::size_t k = 0; k < edgeOrder.size(); k++) edgeOrder[k] = static_cast<int>(k);
+    if (shuffle) std::shuffle(edgeOrder.begin(), edgeOrder.end(), engine);
+    edges.resize(g.edges.size());
+    for (int k : edgeOrder) {
+      const auto& e = g.edges[static_cast<std::size_t>(k)];
+      edges[static_cast<std::size_t>(k)] = G.new_edge(byInfo[static_cast<std::size_t>(e.first)],
+                                                      byInfo[static_cast<std::size_t>(g.nA + e.second)], static_cast<float>(k));
+    }
+  }
+
+  std::vector<int> indices(const graphlib::list<edge>& M) const {
+    std::vector<int> out;
+    for (edge e : items(M)) out.push_back(static_cast<int>(G.inf(e)));
+    return out;
+  }
+
+  BipartiteInstance instance;
+  IntGraph G;
+  graphlib::list<node> A, B;
+  std::vector<edge> edges;  // by instance index
+};
+
+// What the entry point must give back: every edge with its ends and info,
+// every out-list as it was; the edge list and the in-lists in the order of the
+// numbering (node list, then out-list order).
+struct Restorable {
+  explicit Restorable(const IntGraph& G) {
+    for (graphlib::graph_object* x = G.v_list.head; x; x = x->succ) {
+      node v = static_cast<node>(x);
+      nodes.push_back(v);
+      infos.push_back(G.inf(v));
+      out.push_back(graphlib_test::outIds(v));
+      for (edge e = v->first_adj_edge[0]; e; e = e->succ_adj_edge[0]) {
+        numbering.push_back(e->index());
+        ends.push_back({e, {e->source, e->target}});
+        edgeInfos.push_back(G.inf(e));
+      }
+    }
+  }
+
+  std::string difference(const IntGraph& G) const {
+    if (graphDefect(G) != "") return graphDefect(G);
+    std::size_t k = 0;
+    for (const auto& end : ends) {
+      if (end.first->source != end.second.first || end.first->target != end.second.second)
+        return "edge " + std::to_string(end.first->index()) + " changed its ends";
+      if (G.inf(end.first) != edgeInfos[k++]) return "edge info changed";
+    }
+    if (graphlib_test::edgeIds(G.e_list) != numbering) return "edge list is not in numbering order";
+    // ends follow the numbering, so each in-list is its edges in that order.
+    std::map<node, graphlib_test::Ids> in;
+    for (const auto& end : ends) in[end.second.second].push_back(end.first->index());
+    for (std::size_t i = 0; i < nodes.size(); i++) {
+      if (G.inf(nodes[i]) != infos[i]) return "node info changed";
+      if (graphlib_test::outIds(nodes[i]) != out[i]) return "out-list of node " + std::to_string(i) + " changed";
+      if (graphlib_test::inIds(nodes[i]) != in[nodes[i]])
+        return "in-list of node " + std::to_string(i) + " not in numbering order";
+    }
+    return "";
+  }
+
+  std::vector<node> nodes;
+  std::vector<int> infos;
+  std::vector<graphlib_test::Ids> out;
+  graphlib_test::Ids numbering;
+  std::vector<std::pair<edge, std::pair<node, node> > > ends;
+  std::vector<float> edgeInfos;
+};
+
+// Checks the order and direction of M: every edge from A to B, B ends in
+// strictly increasing position in B.
+std::string orderDefect(const Built& b, const graphlib::list<edge>& M) {
+  int last = -1;
+  for (edge e : items(M)) {
+    const int s = b.G.inf(e->source), t = b.G.inf(e->target);
+    if (s >= b.instance.nA || t < b.instance.nA) return "an edge of M does not run from A to B";
+    if (t <= last) return "M is not in B's order";
+    last = t;
+    if (b.edges[static_cast<std::size_t>(b.G.inf(e))] != e) return "M holds an edge that is not the caller's";
+  }
+  return "";
+}
+
+struct Cover {
+  std::vector<bool> a, b;
+};
+
+Cover coverOf(const Built& built, const node_array<bool>& NC) {
+  Cover c{std::vector<bool>(static_cast<std::size_t>(built.instance.nA)), std::vector<bool>(static_cast<std::size_t>(built.instance.nB))};
+  for (node v : items(built.A)) c.a[static_cast<std::size_t>(built.G.inf(v))] = NC[v];
+  for (node v : items(built.B)) c.b[static_cast<std::size_t>(built.G.inf(v) - built.instance.nA)] = NC[v];
+  return c;
+}
+
+TEST(MatchingVerifier, RejectsBrokenMatchings) {
+  BipartiteInstance g;
+  g.nA = 3;
+  g.nB = 3;
+  g.edges = {{0, 0}, {0, 1}, {1, 0}, {2, 2}, {1, 1}};
+  EXPECT_EQ(matchingDefect(g, {1, 2, 3}), "");
+  EXPECT_EQ(matchingDefect(g, {0, 4, 3}), "");
+  EXPECT_EQ(matchingDefect(g, {0, 1, 3}), "node a0 matched twice");
+  EXPECT_EQ(matchingDefect(g, {0, 2}), "node b0 matched twice");
+  EXPECT_NE(matchingDefect(g, {0, 3}), "");  // 1-1 can still be added
+  EXPECT_NE(matchingDefect(g, {2, 3}), "");  // augmenting path a0-b0-a1-b1
+  EXPECT_NE(matchingDefect(g, {7}), "");
+  EXPECT_EQ(coverDefect(g, {true, true, true}, {false, false, false}, 3), "");
+  EXPECT_NE(coverDefect(g, {true, true, false}, {false, false, false}, 2), "");
+  EXPECT_NE(coverDefect(g, {true, true, true}, {false, false, false}, 2), "");
+}
+
+TEST(Matching, ExactSmallCases) {
+  struct Case {
+    const char* what;
+    int nA, nB;
+    std::vector<std::pair<int, int> > edges;
+    std::vector<int> matched;  // instance edge indices in M's order
+    std::vector<int> cover;    // node infos
+  };
+  const std::vector<Case> cases = {
+      {"single edge", 1, 1, {{0, 0}}, {0}, {0}},
+      {"two on one", 2, 1, {{0, 0}, {1, 0}}, {0}, {2}},
+      {"search through a matched edge", 2, 2, {{0, 0}, {0, 1}, {1, 0}}, {2, 1}, {0, 1}},
+      {"empty A", 0, 3, {}, {}, {}},
+      {"empty B", 3, 0, {}, {}, {}},
+      {"no edges", 2, 2, {}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    BipartiteInstance g;
+    g.nA = c.nA;
+    g.nB = c.nB;
+    g.edges = c.edges;
+    Built b(g);
+    const Restorable before(b.G);
+    node_array<bool> NC(b.G, true);
+    testing::internal::CaptureStderr();
+    graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B, NC);
+    graphlib::list<edge> M2 = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.what;
+    EXPECT_EQ(b.indices(M), c.matched) << c.what;
+    EXPECT_EQ(b.indices(M2), c.matched) << c.what;
+    std::vector<int> cover;
+    for (node v : items(b.G.all_nodes()))
+      if (NC[v]) cover.push_back(b.G.inf(v));
+    EXPECT_EQ(cover, c.cover) << c.what;
+    EXPECT_EQ(before.difference(b.G), "") << c.what;
+  }
+}
+
+TEST(Matching, SameHandlesAndOutListsAfterTheCall) {
+  BipartiteInstance g;
+  g.nA = 2;
+  g.nB = 2;
+  g.edges = {{0, 0}, {0, 1}, {1, 0}};
+  Built b(g);
+  graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B);
+  EXPECT_EQ(items(M), (std::vector<edge>{b.edges[2], b.edges[1]}));
+  node a1 = b.A.front();
+  EXPECT_EQ(items(b.G.out_edges(a1)), (std::vector<edge>{b.edges[0], b.edges[1]}));
+}
+
+struct RandomCase {
+  int nA, nB;
+  double p;
+  unsigned seed;
+};
+
+// Sizes below 100 nodes (no depth-first phase), 100..399 and 400..899 (one or
+// two label passes) and beyond; densities from very sparse, which leaves many
+// nodes unmatched, to dense.
+const std::vector<RandomCase> randomCases = {
+    {5, 5, 0.3, 1},       {10, 12, 0.15, 2},   {40, 50, 0.05, 3},   {70, 80, 0.01, 4},   {70, 80, 0.03, 5},
+    {70, 80, 0.2, 6},     {90, 60, 0.02, 7},   {260, 240, 0.004, 8}, {260, 240, 0.01, 9}, {260, 240, 0.05, 10},
+    {240, 260, 0.3, 11},  {600, 500, 0.002, 12}, {600, 500, 0.006, 13}, {500, 700, 0.02, 14},
+};
+
+TEST(Matching, MaximumAndRestoredOnRandomGraphs) {
+  int depthFirstRuns = 0;
+  for (const RandomCase& rc : randomCases) {
+    for (unsigned shuffle : {0u, 77u}) {
+      const BipartiteInstance g = randomBipartite(rc.nA, rc.nB, rc.p, rc.seed);
+      Built b(g, shuffle);
+      const Restorable before(b.G);
+      const std::string label = std::to_string(rc.nA) + "+" + std::to_string(rc.nB) + " p " + std::to_string(rc.p) +
+                                " shuffle " + std::to_string(shuffle);
+      testing::internal::CaptureStderr();
+      graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << label;
+      const std::vector<int> matched = b.indices(M);
+      EXPECT_EQ(matchingDefect(g, matched), "") << label;
+      EXPECT_EQ(orderDefect(b, M), "") << label;
+      EXPECT_EQ(before.difference(b.G), "") << label;
+
+      // The depth-first phase runs from 100 nodes on while more than 50 nodes
+      // of A are free; its augmentations are not counted by the stamp.
+      const int n = rc.nA + rc.nB;
+      if (n < 100) {
+        EXPECT_EQ(graphlib::number_of_augmentations, M.length()) << label;
+      } else if (rc.nA > 50 && M.length() > 0) {
+        EXPECT_LT(graphlib::number_of_augmentations, M.length()) << label;
+        depthFirstRuns++;
+      }
+
+      node_array<bool> NC(b.G, false);
+      graphlib::list<edge> M2 = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B, NC);
+      const Cover c = coverOf(b, NC);
+      EXPECT_EQ(coverDefect(g, c.a, c.b, static_cast<std::size_t>(M2.length())), "") << label;
+      EXPECT_EQ(b.indices(M2), matched) << label;
+    }
+  }
+  EXPECT_GT(depthFirstRuns, 10);
+}
+
+TEST(Matching, EveryPhaseSettingFindsAMaximumMatching) {
+  for (const RandomCase& rc : randomCases) {
+    const BipartiteInstance g = randomBipartite(rc.nA, rc.nB, rc.p, rc.seed + 100);
+    for (bool heuristic : {false, true}) {
+      for (int L : {0, 1, 3, 10}) {
+        Built b(g);
+        node_array<bool> NC(b.G, false);
+        graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(b.G, b.A, b.B, NC, heuristic, L);
+        const std::string label = std::to_string(rc.nA) + "+" + std::to_string(rc.nB) + " L " + std::to_string(L) +
+                                  (heuristic ? " greedy" : "");
+        EXPECT_EQ(matchingDefect(g, b.indices(M)), "") << label;
+        EXPECT_EQ(orderDefect(b, M), "") << label;
+        const Cover c = coverOf(b, NC);
+        EXPECT_EQ(coverDefect(g, c.a, c.b, static_cast<std::size_t>(M.length())), "") << label;
+        // Directions are back; only the adjacency order may differ.
+        for (std::size_t k = 0; k < b.edges.size(); k++)
+          EXPECT_EQ(b.G.inf(b.edges[k]->source), g.edges[k].first) << label;
+        EXPECT_EQ(graphDefect(b.G), "") << label;
+      }
+    }
+  }
+}
+
+TEST(Matching, OutEdgeAtANodeOfBIsAnAssertionFailure) {
+  BipartiteInstance g;
+  g.nA = 2;
+  g.nB = 2;
+  g.edges = {{0, 0}, {1, 1}};
+  Built b(g);
+  b.G.rev_edge(b.edges[1]);
+  const graphlib_test::Ids out0 = graphlib_test::outIds(b.B.back()), in0 = graphlib_test::inIds(b.A.back());
+  RecordingErrorHandler handler;
+  EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B); }),
+            (GraphlibError{999, "Assertion failed in file _ABMP_matching at line 90: G.outdeg(v) == 0"}));
+  EXPECT_EQ(b.edges[1]->source, b.B.back());
+  EXPECT_EQ(graphlib_test::outIds(b.B.back()), out0);
+  EXPECT_EQ(graphlib_test::inIds(b.A.back()), in0);
+  EXPECT_EQ(b.edges[0]->source, b.A.front());
+  EXPECT_EQ(graphDefect(b.G), "");
+}
+
+TEST(Matching, GraphWithoutSidesIsSplitFirst) {
+  {
+    graph G;
+    std::vector<node> v;
+    for (int i = 0; i < 3; i++) v.push_back(G.new_node());
+    G.new_edge(v[0], v[1]);
+    G.new_edge(v[1], v[2]);
+    G.new_edge(v[2], v[0]);
+    RecordingErrorHandler handler;
+    EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(G); }),
+              (GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}));
+  }
+  // Random bipartite graphs with edges in both directions.
+  for (unsigned seed = 1; seed <= 4; seed++) {
+    const BipartiteInstance g = randomBipartite(60 * static_cast<int>(seed), 50 * static_cast<int>(seed), 0.03, seed);
+    Built b(g, seed);
+    std::mt19937 engine(seed);
+    std::vector<bool> flipped(g.edges.size());
+    for (std::size_t k = 0; k < g.edges.size(); k++)
+      if ((flipped[k] = engine() % 2 == 1)) b.G.rev_edge(b.edges[k]);
+    const Restorable before(b.G);
+    node_array<bool> NC(b.G, false);
+    testing::internal::CaptureStderr();
+    graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, NC);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(graphlib::CHECK_MCB(b.G, M, NC));
+    EXPECT_EQ(matchingDefect(g, b.indices(M)), "") << seed;
+    for (edge e : items(M)) {
+      const bool fromB = b.G.inf(e->source) >= g.nA;
+      EXPECT_EQ(fromB, flipped[static_cast<std::size_t>(b.G.inf(e))]);
+    }
+    EXPECT_EQ(before.difference(b.G), "") << seed;
+    graphlib::list<edge> M2 = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G);
+    EXPECT_EQ(M2.length(), M.length());
+  }
+}
+
+TEST(Matching, CheckerWritesItsFindingsOneLineEach) {
+  BipartiteInstance g;
+  g.nA = 3;
+  g.nB = 3;
+  g.edges = {{0, 0}, {0, 1}, {1, 1}, {2, 2}};
+  Built b(g);
+  node_array<bool> NC(b.G, false);
+  graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B, NC);
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(graphlib::CHECK_MCB(b.G, M, NC));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  // Not a matching: a0-b0 and a0-b1 share a0, a0-b1 and a1-b1 share b1.
+  graphlib::list<edge> wrong;
+  wrong.append(b.edges[0]);
+  wrong.append(b.edges[1]);
+  wrong.append(b.edges[2]);
+  node_array<bool> none(b.G, false);
+  none[b.A.front()] = true;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(graphlib::CHECK_MCB(b.G, wrong, none));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "CHECK_MCB: M is not a matching\n"
+            "CHECK_MCB: M is not a matching\n"
+            "CHECK_MCB: M is smaller than node cover\n"
+            "CHECK_MCB: NC is not a node cover\n"
+            "CHECK_MCB: NC is not a node cover\n");
+
+  // A right matching with a cover of the right size that misses an edge.
+  node_array<bool> shifted(b.G, false);
+  std::vector<node> nodes = items(b.G.all_nodes());
+  shifted[nodes[0]] = true;
+  shifted[nodes[1]] = true;
+  shifted[nodes[3]] = true;  // b0 instead of a2
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(graphlib::CHECK_MCB(b.G, M, shifted));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "CHECK_MCB: NC is not a node cover\n");
+}
+
+}  // namespace
