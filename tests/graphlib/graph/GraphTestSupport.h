@@ -46,6 +46,12 @@ inline Ids adjIds(node v, int i) {
 inline Ids outIds(node v) { return adjIds(v, 0); }
 inline Ids inIds(node v) { return adjIds(v, 1); }
 
+inline std::vector<node> addNodes(graph& G, int n) {
+  std::vector<node> v;
+  for (int i = 0; i < n; i++) v.push_back(G.new_node());
+  return v;
+}
+
 template <class T>
 std::vector<T> items(const graphlib::list<T>& L) {
   std::vector<T> out;

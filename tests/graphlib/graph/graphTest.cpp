@@ -20,6 +20,7 @@ namespace {
 using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
+using graphlib_test::addNodes;
 using graphlib_test::adjIds;
 using graphlib_test::edgeIds;
 using graphlib_test::Ids;
@@ -31,12 +32,6 @@ using testing_support::AllocatorBaseline;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
-
-std::vector<node> addNodes(graph& G, int n) {
-  std::vector<node> v;
-  for (int i = 0; i < n; i++) v.push_back(G.new_node());
-  return v;
-}
 
 TEST(GraphInvariants, AcceptSoundGraphsAndRejectBrokenOnes) {
   graph G;

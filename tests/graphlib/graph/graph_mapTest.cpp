@@ -25,18 +25,13 @@ using graphlib::graph;
 using graphlib::list;
 using graphlib::node;
 using graphlib::node_array;
+using graphlib_test::addNodes;
 using graphlib_test::items;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
 
 typedef graphlib::graph_map<graph> graph_map;
-
-std::vector<node> addNodes(graph& G, int n) {
-  std::vector<node> v;
-  for (int i = 0; i < n; i++) v.push_back(G.new_node());
-  return v;
-}
 
 TEST(GraphMap, NextPower) {
   graph_map M(nullptr, 0, 0);

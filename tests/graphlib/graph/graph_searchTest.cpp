@@ -17,14 +17,9 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
+using graphlib_test::addNodes;
 using graphlib_test::items;
 using testing_support::graphDefect;
-
-std::vector<node> addNodes(graph& G, int n) {
-  std::vector<node> v;
-  for (int i = 0; i < n; i++) v.push_back(G.new_node());
-  return v;
-}
 
 // Nodes reachable from s (s included) along out-edges, or along every edge
 // when `anyDirection`.

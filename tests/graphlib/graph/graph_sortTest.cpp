@@ -23,6 +23,7 @@ using graphlib::edge_array;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
+using graphlib_test::addNodes;
 using graphlib_test::edgeIds;
 using graphlib_test::Ids;
 using graphlib_test::inIds;
@@ -31,12 +32,6 @@ using graphlib_test::outIds;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
-
-std::vector<node> addNodes(graph& G, int n) {
-  std::vector<node> v;
-  for (int i = 0; i < n; i++) v.push_back(G.new_node());
-  return v;
-}
 
 graphlib::list<edge> listOf(const std::vector<edge>& v) {
   graphlib::list<edge> L;

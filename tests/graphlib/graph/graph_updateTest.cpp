@@ -23,6 +23,7 @@ using graphlib::face;
 using graphlib::graph;
 using graphlib::list;
 using graphlib::node;
+using graphlib_test::addNodes;
 using graphlib_test::adjIds;
 using graphlib_test::edgeIds;
 using graphlib_test::Ids;
@@ -34,12 +35,6 @@ using graphlib_test::RecordingGraph;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
-
-std::vector<node> addNodes(graph& G, int n) {
-  std::vector<node> v;
-  for (int i = 0; i < n; i++) v.push_back(G.new_node());
-  return v;
-}
 
 TEST(GraphQueries, ListsOfObjectsAndNeighbours) {
   graph G;
