@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocatorCheckedTest.h"
 #include "AllocatorUsage.h"
 #include "ListInvariants.h"
 #include "RecordingErrorHandler.h"
@@ -17,7 +18,6 @@ namespace {
 
 using graphlib::dlink;
 using graphlib::list;
-using testing_support::AllocatorBaseline;
 using testing_support::dlistDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
@@ -37,13 +37,7 @@ std::vector<int> values(const IntList& L) {
 }
 
 // Every list test also shows that the cells went back to the allocator.
-class DlistTest : public ::testing::Test {
- protected:
-  void TearDown() override { EXPECT_EQ(m_baseline.changes(), std::vector<std::string>()); }
-
- private:
-  AllocatorBaseline m_baseline;
-};
+class DlistTest : public graphlib_test::AllocatorCheckedTest {};
 
 TEST_F(DlistTest, CellsAreSmallObjectsOfTheirOwnSize) {
   long before = testing_support::liveSlots(sizeof(dlink));

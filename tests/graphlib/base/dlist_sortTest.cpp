@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "AllocatorUsage.h"
+#include "AllocatorCheckedTest.h"
 #include "ListInvariants.h"
 #include "RecordingErrorHandler.h"
 #include "graphlib/base/list.h"
@@ -24,7 +24,6 @@ namespace {
 using graphlib::dlink;
 using graphlib::dlist;
 using graphlib::list;
-using testing_support::AllocatorBaseline;
 using testing_support::dlistDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
@@ -81,16 +80,15 @@ std::vector<int> makeInts(Shape shape, int n, std::mt19937& rng) {
 
 // Every test also shows that cells, string records and scratch vectors went
 // back to the allocator.
-class DlistSortTest : public ::testing::Test {
+class DlistSortTest : public graphlib_test::AllocatorCheckedTest {
  protected:
   DlistSortTest() : m_vectors(graphlib::std_memory_mgr.block_count[0]) {}
   void TearDown() override {
-    EXPECT_EQ(m_baseline.changes(), std::vector<std::string>());
+    AllocatorCheckedTest::TearDown();
     EXPECT_EQ(graphlib::std_memory_mgr.block_count[0], m_vectors);
   }
 
  private:
-  AllocatorBaseline m_baseline;
   long m_vectors;
 };
 

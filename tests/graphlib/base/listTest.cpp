@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocatorCheckedTest.h"
 #include "AllocatorUsage.h"
 #include "ListInvariants.h"
 #include "RecordingErrorHandler.h"
@@ -18,7 +19,6 @@ using graphlib::dlink;
 using graphlib::graphlib_cmp_base;
 using graphlib::list;
 using graphlib::string;
-using testing_support::AllocatorBaseline;
 using testing_support::dlistDefect;
 using testing_support::GraphlibError;
 using testing_support::liveSlots;
@@ -43,13 +43,7 @@ struct Box {
   bool operator==(const Box& o) const { return x == o.x && y == o.y && z == o.z; }
 };
 
-class ListTest : public ::testing::Test {
- protected:
-  void TearDown() override { EXPECT_EQ(m_baseline.changes(), std::vector<std::string>()); }
-
- private:
-  AllocatorBaseline m_baseline;
-};
+class ListTest : public graphlib_test::AllocatorCheckedTest {};
 
 TEST_F(ListTest, SlotKinds) {
   static_assert(!graphlib::slot_traits<int>::boxed, "int lives in its slot");

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocatorCheckedTest.h"
 #include "AllocatorUsage.h"
 #include "RecordingErrorHandler.h"
 #include "graphlib/base/b_stack.h"
@@ -19,7 +20,6 @@ using graphlib::b_stack;
 using graphlib::slink;
 using graphlib::slist;
 using graphlib::SLIST;
-using testing_support::AllocatorBaseline;
 using testing_support::GraphlibError;
 using testing_support::liveSlots;
 using testing_support::RecordingErrorHandler;
@@ -61,13 +61,7 @@ slist<int> make(std::initializer_list<int> xs) {
 }
 
 // Every test also shows that cells and string records went back to the allocator.
-class SlistTest : public ::testing::Test {
- protected:
-  void TearDown() override { EXPECT_EQ(m_baseline.changes(), std::vector<std::string>()); }
-
- private:
-  AllocatorBaseline m_baseline;
-};
+class SlistTest : public graphlib_test::AllocatorCheckedTest {};
 
 TEST_F(SlistTest, PopOfTheOnlyElementEmptiesTheListAndAppendStartsAfresh) {
   slist<int> L = make({7});

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "AllocatorCheckedTest.h"
 #include "AllocatorUsage.h"
 #include "ProbeRunner.h"
 #include "RecordingErrorHandler.h"
@@ -16,20 +17,13 @@
 namespace {
 
 using graphlib::string;
-using testing_support::AllocatorBaseline;
 using testing_support::GraphlibError;
 using testing_support::liveSlots;
 using testing_support::RecordingErrorHandler;
 
 // Every string test ends with the allocator's classes where they started, so a
 // reference count that is never released shows up as a live string record.
-class StringTest : public ::testing::Test {
- protected:
-  void TearDown() override { EXPECT_EQ(m_baseline.changes(), std::vector<std::string>()); }
-
- private:
-  AllocatorBaseline m_baseline;
-};
+class StringTest : public graphlib_test::AllocatorCheckedTest {};
 
 std::string text(const string& s) { return std::string(s.chars(), static_cast<size_t>(s.length())); }
 
