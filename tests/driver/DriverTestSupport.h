@@ -1,5 +1,6 @@
 #pragma once
-// Hand-made structures, covering sets and seeds for the driver's unit tests.
+// Default settings, hand-made structures, covering sets and seeds for the
+// driver's unit tests.
 #include <array>
 #include <list>
 #include <string>
@@ -7,12 +8,24 @@
 #include <vector>
 
 #include "SyntheticStructure.h"
+#include "driver/Configuration.h"
+#include "driver/EngineSettings.h"
 #include "engine/EventSet.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
+#include "support/Parameters.h"
 
 namespace driver_testing {
+
+// The settings of a run without a parameter file: defaults registered, ExtThr
+// settled and the engine's thresholds applied, with nothing left from a test before.
+inline void startWithDefaults() {
+  Parameters::clear();
+  Configuration::registerDefaults();
+  Configuration::settleExtThr();
+  EngineSettings::apply();
+}
 
 // Owns the structures of one test.
 class Structures {

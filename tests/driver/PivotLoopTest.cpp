@@ -9,7 +9,6 @@
 #include "DriverTestSupport.h"
 #include "SyntheticStructure.h"
 #include "driver/Configuration.h"
-#include "driver/EngineSettings.h"
 #include "driver/Ranking.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
@@ -33,10 +32,7 @@ struct Call {
 class PivotLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Parameters::clear();
-    Configuration::registerDefaults();
-    Configuration::settleExtThr();
-    EngineSettings::apply();
+    driver_testing::startWithDefaults();
     Parameters::addParameter("ExtIterations", 0);
   }
   void TearDown() override { Parameters::clear(); }

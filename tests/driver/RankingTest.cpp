@@ -9,8 +9,6 @@
 
 #include "DriverTestSupport.h"
 #include "SyntheticStructure.h"
-#include "driver/Configuration.h"
-#include "driver/EngineSettings.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
 #include "support/Parameters.h"
@@ -29,10 +27,7 @@ using testing_support::randomRigidMotion;
 class RankingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Parameters::clear();
-    Configuration::registerDefaults();
-    Configuration::settleExtThr();
-    EngineSettings::apply();
+    driver_testing::startWithDefaults();
     liveSeeds = MultSeqBlock::inew[0];
     liveSets = EventSet::inew[2];
   }

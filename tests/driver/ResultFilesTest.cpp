@@ -11,8 +11,6 @@
 
 #include "DriverTestSupport.h"
 #include "ProcessRunner.h"
-#include "driver/Configuration.h"
-#include "driver/EngineSettings.h"
 #include "driver/Ranking.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
@@ -114,10 +112,7 @@ const char* const kTripleSolution =
 class ResultFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Parameters::clear();
-    Configuration::registerDefaults();
-    Configuration::settleExtThr();
-    EngineSettings::apply();
+    driver_testing::startWithDefaults();
     // a and c are the same three points, b is them moved 2 along x.
     const std::vector<Vector3> points = {Vector3(0, 0, 0), Vector3(3.8f, 0, 0), Vector3(7.6f, 0, 0)};
     structures.add(points, "a.pdb");
