@@ -55,13 +55,7 @@ void memory_manager::init(int n, const char* nm) {
   block_bytes = new_table<long>(entries);
   total = 0;
   if (!free_list || !block_list || !slot_count || !block_count || !block_bytes) {
-    std::free(free_list);
-    std::free(block_list);
-    std::free(slot_count);
-    std::free(block_count);
-    std::free(block_bytes);
-    free_list = block_list = nullptr;
-    slot_count = block_count = block_bytes = nullptr;
+    free_tables();
     max_sz = 0;
     report(999, "memory_manager::init: out of memory");
   }
@@ -75,6 +69,11 @@ void memory_manager::destroy() {
   if (statistics) print_statistics();
   clear();
   std::free(free_list[0]);
+  free_tables();
+  total = 0;
+}
+
+void memory_manager::free_tables() {
   std::free(free_list);
   std::free(block_list);
   std::free(slot_count);
@@ -82,7 +81,6 @@ void memory_manager::destroy() {
   std::free(block_bytes);
   free_list = block_list = nullptr;
   slot_count = block_count = block_bytes = nullptr;
-  total = 0;
 }
 
 long memory_manager::free_count(size_t sz) const {
