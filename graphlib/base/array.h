@@ -76,23 +76,9 @@ class array : public gen_array {
   cmp_function cmp_ptr;
 
   int el_type_id() const override { return 0; }
-  int cmp(void* x, void* y) const override {
-    if (cmp_ptr) return cmp_ptr(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
-    // Nothing to compare with: the same report as a compare object without a function.
-    if (cmp_obj == nullptr) return graphlib_cmp_base<T>()(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
-    return (*cmp_obj)(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
-  }
-  void print_el(void*& x, std::ostream& os) const override {
-    if constexpr (list_detail::printable<T>::value) os << graphlib_const_access(static_cast<const T*>(nullptr), x);
-  }
-  void read_el(void*& x, std::istream& is) const override {
-    if constexpr (list_detail::readable<T>::value) {
-      T value{};
-      if (is >> value) x = graphlib_copy(value);
-    } else {
-      is.setstate(std::ios::failbit);
-    }
-  }
+  int cmp(void* x, void* y) const override { return list_detail::compare_slots<T>(cmp_ptr, cmp_obj, x, y); }
+  void print_el(void*& x, std::ostream& os) const override { list_detail::print_slot<T>(x, os); }
+  void read_el(void*& x, std::istream& is) const override { list_detail::read_slot<T>(x, is); }
   void clear_entry(void*& x) const override {
     if constexpr (slot_traits<T>::boxed) {
       if (x != nullptr) graphlib_clear(graphlib_access(static_cast<const T*>(nullptr), x));

@@ -30,6 +30,30 @@ template <class T>
 struct readable<T, std::void_t<decltype(std::declval<std::istream&>() >> std::declval<T&>())>>
     : std::integral_constant<bool, !std::is_pointer<T>::value> {};
 
+// The element hooks that lists and arrays share.
+template <class T>
+int compare_slots(int (*f)(const T&, const T&), const graphlib_cmp_base<T>* obj, void* x, void* y) {
+  if (f) return f(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
+  // Nothing to compare with: the same report as a compare object without a function.
+  if (obj == nullptr) return graphlib_cmp_base<T>()(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
+  return (*obj)(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
+}
+
+template <class T>
+void print_slot(void*& x, std::ostream& os) {
+  if constexpr (printable<T>::value) os << graphlib_const_access(static_cast<const T*>(nullptr), x);
+}
+
+template <class T>
+void read_slot(void*& x, std::istream& is) {
+  if constexpr (readable<T>::value) {
+    T value{};
+    if (is >> value) x = graphlib_copy(value);
+  } else {
+    is.setstate(std::ios::failbit);
+  }
+}
+
 }  // namespace list_detail
 
 template <class T>
@@ -148,27 +172,13 @@ class list : public dlist {
   void (*app_ptr)(T&);
   T holder;
 
-  int cmp(void* x, void* y) const override {
-    if (cmp_ptr) return cmp_ptr(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
-    // Nothing to compare with: the same report as a compare object without a function.
-    if (cmp_obj == nullptr) return graphlib_cmp_base<T>()(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
-    return (*cmp_obj)(graphlib_slot_value<T>(x), graphlib_slot_value<T>(y));
-  }
+  int cmp(void* x, void* y) const override { return list_detail::compare_slots<T>(cmp_ptr, cmp_obj, x, y); }
   int ord(void* x) const override { return ord_ptr ? ord_ptr(graphlib_slot_value<T>(x)) : 0; }
   void app(void*& x) override {
     if (app_ptr) app_ptr(graphlib_access(static_cast<const T*>(nullptr), x));
   }
-  void read_el(void*& x, std::istream& is) const override {
-    if constexpr (list_detail::readable<T>::value) {
-      T value{};
-      if (is >> value) x = graphlib_copy(value);
-    } else {
-      is.setstate(std::ios::failbit);
-    }
-  }
-  void print_el(void*& x, std::ostream& os) const override {
-    if constexpr (list_detail::printable<T>::value) os << graphlib_const_access(static_cast<const T*>(nullptr), x);
-  }
+  void read_el(void*& x, std::istream& is) const override { list_detail::read_slot<T>(x, is); }
+  void print_el(void*& x, std::ostream& os) const override { list_detail::print_slot<T>(x, os); }
   void clear_el(void*& x) const override { graphlib_clear(graphlib_access(static_cast<const T*>(nullptr), x)); }
   void copy_el(void*& x) const override { x = graphlib_copy(graphlib_const_access(static_cast<const T*>(nullptr), x)); }
   int el_type_id() const override { return std::is_same<T, int>::value ? 3 : 0; }
