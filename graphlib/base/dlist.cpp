@@ -1,11 +1,11 @@
 #include "graphlib/base/dlist.h"
 
 #include <cctype>
-#include <cstring>
 #include <iostream>
 #include <utility>
 
 #include "graphlib/base/error.h"
+#include "graphlib/base/slot.h"
 
 namespace graphlib {
 
@@ -14,12 +14,6 @@ static_assert(offsetof(dlink, succ) == 0, "free cells are chained through their 
 namespace {
 
 bool needs_no_hooks(int code) { return code == 3 || code == 5 || code == 7; }
-
-int slot_int(void* const& p) {
-  int v;
-  std::memcpy(&v, &p, sizeof v);
-  return v;
-}
 
 }  // namespace
 
@@ -236,7 +230,7 @@ void dlist::remove(void* x) {
   while (p) {
     dlink* next = p->succ;
     if (code == 3) {
-      if (slot_int(p->e) == slot_int(x)) unlink(p);
+      if (graphlib_slot_value<int>(p->e) == graphlib_slot_value<int>(x)) unlink(p);
     } else if (code == 6) {
       if (*static_cast<double*>(p->e) == *static_cast<double*>(x)) {
         std_memory_mgr.deallocate_bytes(p->e, sizeof(double));

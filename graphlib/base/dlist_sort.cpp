@@ -1,12 +1,12 @@
 #include "graphlib/base/dlist.h"
 
 #include <climits>
-#include <cstring>
 #include <utility>
 
 #include "graphlib/base/array_sort.h"
 #include "graphlib/base/error.h"
 #include "graphlib/base/random_source.h"
+#include "graphlib/base/slot.h"
 #include "graphlib/base/string.h"
 
 namespace graphlib {
@@ -22,13 +22,6 @@ int sort_code(const dlist& L) {
 }
 
 template <class N>
-N slot_number(void* const& p) {
-  N v;
-  std::memcpy(&v, &p, sizeof v);
-  return v;
-}
-
-template <class N>
 int three_way(N a, N b) {
   return a < b ? -1 : (b < a ? 1 : 0);
 }
@@ -36,9 +29,9 @@ int three_way(N a, N b) {
 int compare(const dlist& L, int code, void* x, void* y) {
   switch (code) {
     case 3:
-      return three_way(slot_number<int>(x), slot_number<int>(y));
+      return three_way(graphlib_slot_value<int>(x), graphlib_slot_value<int>(y));
     case 5:
-      return three_way(slot_number<float>(x), slot_number<float>(y));
+      return three_way(graphlib_slot_value<float>(x), graphlib_slot_value<float>(y));
     case 6:
       return three_way(*static_cast<double*>(x), *static_cast<double*>(y));
     default:
@@ -83,9 +76,9 @@ void dlist::quick_sort() {
   int k = 1;
   for (dlink* p = h; p; p = p->succ) D[k++] = p;
   if (code == 3) {
-    sort_by_keys<int>(D, n, [](void* e) { return slot_number<int>(e); });
+    sort_by_keys<int>(D, n, [](void* e) { return graphlib_slot_value<int>(e); });
   } else if (code == 5) {
-    sort_by_keys<float>(D, n, [](void* e) { return slot_number<float>(e); });
+    sort_by_keys<float>(D, n, [](void* e) { return graphlib_slot_value<float>(e); });
   } else if (code == 6) {
     sort_by_keys<double>(D, n, [](void* e) { return *static_cast<double*>(e); });
   } else {

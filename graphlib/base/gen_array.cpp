@@ -1,7 +1,6 @@
 #include "graphlib/base/gen_array.h"
 
 #include <climits>
-#include <cstring>
 #include <iostream>
 #include <new>
 #include <utility>
@@ -9,28 +8,22 @@
 #include "graphlib/base/array_sort.h"
 #include "graphlib/base/error.h"
 #include "graphlib/base/random_source.h"
+#include "graphlib/base/slot.h"
 
 namespace graphlib {
 
 namespace {
 
-int slot_int(void* const& p) {
-  int x;
-  std::memcpy(&x, &p, sizeof x);
-  return x;
-}
-
-float slot_float(void* const& p) {
-  float x;
-  std::memcpy(&x, &p, sizeof x);
-  return x;
-}
-
-template <class T>
-void* as_slot(T x) {
-  void* p = nullptr;
-  std::memcpy(&p, &x, sizeof x);
-  return p;
+// Sorts n values kept in the slots themselves: copied out to a key array,
+// sorted there by sort_keys(keys, n) and written back.
+template <class T, class SortKeys>
+void sort_slot_values(void** first, int n, SortKeys sort_keys) {
+  T* keys = static_cast<T*>(std_memory_mgr.allocate_vector(static_cast<size_t>(n) * sizeof(T)));
+  if (keys == nullptr) return;
+  for (int i = 0; i < n; i++) keys[i] = graphlib_slot_value<T>(first[i]);
+  sort_keys(keys, n);
+  for (int i = 0; i < n; i++) first[i] = graphlib_copy(keys[i]);
+  std_memory_mgr.deallocate_vector(keys);
 }
 
 }  // namespace
@@ -226,24 +219,12 @@ void gen_array::sort(int l, int h) {
   int n = h - l + 1;
   size_t un = static_cast<size_t>(n);
   switch (code) {
-    case 3: {
-      int* keys = static_cast<int*>(std_memory_mgr.allocate_vector(un * sizeof(int)));
-      if (keys == nullptr) return;
-      for (int i = 0; i < n; i++) keys[i] = slot_int(first[i]);
-      QUICKSORT_C(keys, keys + n - 1);
-      for (int i = 0; i < n; i++) first[i] = as_slot(keys[i]);
-      std_memory_mgr.deallocate_vector(keys);
+    case 3:
+      sort_slot_values<int>(first, n, [](int* keys, int m) { QUICKSORT_C(keys, keys + m - 1); });
       break;
-    }
-    case 5: {
-      float* keys = static_cast<float*>(std_memory_mgr.allocate_vector(un * sizeof(float)));
-      if (keys == nullptr) return;
-      for (int i = 0; i < n; i++) keys[i] = slot_float(first[i]);
-      QUICKSORT_C(keys, keys + n - 1);
-      for (int i = 0; i < n; i++) first[i] = as_slot(keys[i]);
-      std_memory_mgr.deallocate_vector(keys);
+    case 5:
+      sort_slot_values<float>(first, n, [](float* keys, int m) { QUICKSORT_C(keys, keys + m - 1); });
       break;
-    }
     case 6: {
       double* keys = static_cast<double*>(std_memory_mgr.allocate_vector(un * sizeof(double)));
       if (keys == nullptr) return;
@@ -265,12 +246,7 @@ void gen_array::int_sort(int l, int h) {
   }
   void** first = v + (l - Low);
   int n = h - l + 1;
-  int* keys = static_cast<int*>(std_memory_mgr.allocate_vector(static_cast<size_t>(n) * sizeof(int)));
-  if (keys == nullptr) return;
-  for (int i = 0; i < n; i++) keys[i] = slot_int(first[i]);
-  INTSORT(keys, n);
-  for (int i = 0; i < n; i++) first[i] = as_slot(keys[i]);
-  std_memory_mgr.deallocate_vector(keys);
+  sort_slot_values<int>(first, n, INTSORT);
 }
 
 int gen_array::binary_search(void* x) {
@@ -280,7 +256,7 @@ int gen_array::binary_search(void* x) {
     int m = lo + (hi - lo) / 2;
     int c;
     if (code == 3) {
-      int a = slot_int(x), b = slot_int(v[m]);
+      int a = graphlib_slot_value<int>(x), b = graphlib_slot_value<int>(v[m]);
       c = a < b ? -1 : (a > b ? 1 : 0);
     } else if (code == 6) {
       double a = *static_cast<double*>(x), b = *static_cast<double*>(v[m]);
@@ -304,7 +280,7 @@ int gen_array::binary_locate(void* x) {
     int m = lo + (hi - lo) / 2;
     bool less;
     if (code == 3)
-      less = slot_int(x) < slot_int(v[m]);
+      less = graphlib_slot_value<int>(x) < graphlib_slot_value<int>(v[m]);
     else if (code == 6)
       less = *static_cast<double*>(x) < *static_cast<double*>(v[m]);
     else
