@@ -144,7 +144,10 @@ def main():
             if params is not None:
                 with open(os.path.join(run_dir, "params.txt"), "w") as f:
                     f.write(params)
-            status, cpu, peak = measure([BINARY] + [os.path.join(inputs, f) for f in files], run_dir)
+            # Relative names: the result files name the inputs as given, and
+            # their checksums must not depend on where the checkout lies.
+            status, cpu, peak = measure([BINARY] + [os.path.relpath(os.path.join(inputs, f), run_dir) for f in files],
+                                        run_dir)
             if status != 0:
                 print("%s: quorvalin ended with status %d (see %s)" % (name, status, run_dir))
                 sys.exit(1)
@@ -170,7 +173,8 @@ def main():
             os.makedirs(peer_dir)
             peer_best = None
             for _ in range(max(args.reps, 1)):
-                status, cpu, peak = measure([peer, "-i"] + [os.path.join(inputs, f) for f in files] +
+                status, cpu, peak = measure([peer, "-i"] + [os.path.relpath(os.path.join(inputs, f), peer_dir)
+                                                            for f in files] +
                                             ["-o", "peer", "-F", "fasta", "-s", "OFF"], peer_dir)
                 if status == 0 and (peer_best is None or cpu < peer_best[0]):
                     peer_best = (cpu, peak)
