@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "engine/FastSeqBlock.h"
@@ -25,17 +26,45 @@ bool compatible(const FastSeqBlock& a, const FastSeqBlock& b) {
   return overlapsEnough(a.j, a.j + a.l, b.j, b.j + b.l, m);
 }
 
+// The diagonal offset i - j, which compatible blocks keep within 5 of each other.
+long diagonalOf(const FastSeqBlock& b) { return static_cast<long>(b.i) - static_cast<long>(b.j); }
+
 // Greedy complete-linkage grouping in input order; `choose` picks the
 // representative among a group's input positions (first member first).
+// Every member of a group is compatible with its first member, so only the
+// later blocks within 5 diagonals of it can join: those are found through the
+// input positions sorted by diagonal and then visited in input order, exactly
+// as a scan of all later blocks would meet them.
 template <class Choose>
 std::vector<FastSeqBlock*> groupBlocks(std::vector<FastSeqBlock*>& blocks, Choose choose) {
   std::vector<FastSeqBlock*> result;
+  std::vector<std::pair<long, std::size_t> > byDiagonal;
+  for (std::size_t q = 0; q < blocks.size(); ++q)
+    if (blocks[q]) byDiagonal.emplace_back(diagonalOf(*blocks[q]), q);
+  std::sort(byDiagonal.begin(), byDiagonal.end());
+
+  std::vector<std::size_t> candidates;
   std::vector<std::size_t> members;
   for (std::size_t first = 0; first < blocks.size(); ++first) {
     if (!blocks[first]) continue;
+    const long d = diagonalOf(*blocks[first]);
+    candidates.clear();
+    bool ordered = true;
+    for (auto it = std::lower_bound(byDiagonal.begin(), byDiagonal.end(), std::make_pair(d - 5, first + 1));
+         it != byDiagonal.end() && it->first <= d + 5; ++it) {
+      if (it->second <= first) {
+        // Earlier positions of the next diagonal: skip to its later ones.
+        it = std::lower_bound(it, byDiagonal.end(), std::make_pair(it->first, first + 1)) - 1;
+        continue;
+      }
+      if (!blocks[it->second]) continue;
+      if (!candidates.empty() && candidates.back() > it->second) ordered = false;
+      candidates.push_back(it->second);
+    }
+    if (!ordered) std::sort(candidates.begin(), candidates.end());
+
     members.assign(1, first);
-    for (std::size_t q = first + 1; q < blocks.size(); ++q) {
-      if (!blocks[q]) continue;
+    for (std::size_t q : candidates) {
       bool joins = true;
       for (std::size_t member : members) {
         if (!compatible(*blocks[member], *blocks[q])) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -193,6 +195,71 @@ TEST(FastSeqBlockClusterTest, WeightedClusteringKeepsTheHeaviestMember) {
     EXPECT_EQ(positionsOf(result, original), c.kept) << c.what;
     expectConsumed(input, specs.size());
     deleteAll(result);
+  }
+}
+
+// The grouping written out plainly: every later block is tested against every
+// group, in input order. Returns the input positions of the representatives.
+std::vector<int> referenceGrouping(const std::vector<Spec>& specs, const std::vector<float>* weights) {
+  auto compatible = [](const Spec& a, const Spec& b) {
+    const int m = std::min(a.l + 1, b.l + 1);
+    const double bound = static_cast<double>(FastSeqBlock::m_fOverlapRatio) * m;
+    return std::abs((a.i - a.j) - (b.i - b.j)) <= 5 &&
+           std::min(a.i + a.l, b.i + b.l) - std::max(a.i, b.i) > bound &&
+           std::min(a.j + a.l, b.j + b.l) - std::max(a.j, b.j) > bound;
+  };
+  std::vector<bool> taken(specs.size(), false);
+  std::vector<int> kept;
+  for (std::size_t first = 0; first < specs.size(); ++first) {
+    if (taken[first]) continue;
+    std::vector<std::size_t> members(1, first);
+    for (std::size_t q = first + 1; q < specs.size(); ++q) {
+      if (taken[q]) continue;
+      bool joins = true;
+      for (std::size_t m : members) joins = joins && compatible(specs[m], specs[q]);
+      if (joins) members.push_back(q);
+    }
+    std::size_t best = first;
+    float bestWeight = 0.0f;
+    for (std::size_t m : members) {
+      taken[m] = true;
+      if (weights) {
+        if ((*weights)[m] > bestWeight) bestWeight = (*weights)[m], best = m;
+      } else if (specs[m].l > specs[best].l) {
+        best = m;
+      }
+    }
+    kept.push_back(static_cast<int>(best));
+  }
+  return kept;
+}
+
+TEST(FastSeqBlockClusterTest, RandomSetsGroupAsAPlainScanOfAllLaterBlocks) {
+  StaticsGuard guard;
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    FastSeqBlock::m_fOverlapRatio = round % 3 == 0 ? 0.5f : 0.8f;
+    // Few diagonals and positions, so that groups form, split and interleave.
+    const int diagonals = 3 + round % 20;
+    std::vector<Spec> specs(static_cast<std::size_t>(20 + round % 60));
+    std::vector<float> weights;
+    for (Spec& s : specs) {
+      const int d = static_cast<int>(random() % diagonals) - diagonals / 2;
+      s.l = 5 + static_cast<int>(random() % 20);
+      s.i = 20 + static_cast<int>(random() % 40);
+      s.j = s.i - d;
+      weights.push_back(static_cast<float>(random() % 5));
+    }
+    for (const bool weighted : {false, true}) {
+      std::vector<FastSeqBlock*> input = makePairs(specs);
+      const std::vector<FastSeqBlock*> original = input;
+      std::vector<FastSeqBlock*> result =
+          weighted ? FastSeqBlock::clusterGlobalSize(input, weights) : FastSeqBlock::cluster(input);
+      EXPECT_EQ(positionsOf(result, original), referenceGrouping(specs, weighted ? &weights : nullptr))
+          << "round " << round << (weighted ? " weighted" : "");
+      expectConsumed(input, specs.size());
+      deleteAll(result);
+    }
   }
 }
 
