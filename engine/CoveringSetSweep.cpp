@@ -136,36 +136,51 @@ void CoveringSetSweep::sweep() {
 void CoveringSetSweep::handleStretch(int p, int e) {
   if (m_stretchLog) m_stretchLog->emplace_back(p, e);
   m_test2.start();
-  EventSet* es = new EventSet(m_activeLists, p, e, m_ref);
+  // The stretch's covering set would hold, per slot, copies of the active
+  // pairs reaching e, and its seed the first longest of them. Both are read
+  // off the active lists directly; the set itself is built only when its heap
+  // takes it.
+  m_chosen.clear();
+  m_ids.clear();
+  for (std::size_t k = 0; k < m_activeLists.size(); ++k) {
+    FastSeqBlock* longest = nullptr;
+    for (FastSeqBlock* pair : m_activeLists[k])
+      if (pair->i + pair->l >= e && (!longest || pair->l + 1 > longest->l + 1)) longest = pair;
+    if (longest) {
+      m_chosen.push_back(longest);
+      m_ids.push_back(static_cast<int>(k) + m_ref + 1);
+    }
+  }
   ++m_eventSetCounter;
   // Possible only with one-residue pairs that ended at p: such a set has no
   // size index and its seed no slot, so it is dropped.
-  if (es->entries.empty()) {
-    delete es;
+  if (m_chosen.empty()) {
     m_test2.stop();
     return;
   }
-  const std::size_t n = es->entries.size() - 1;
-  MultSeqBlock* msb = es->getLongestSB();
-  std::vector<MultSeqBlock*>& group = m_seenSeeds[msb->getID()];
-  bool isNew = true;
-  for (const MultSeqBlock* x : group) {
-    if (x->equalExact(*msb)) {
-      isNew = false;
-      break;
-    }
+  const std::size_t n = m_chosen.size() - 1;
+  // A seed is met again exactly when its pivot, molecule indices and pairs'
+  // positions all repeat.
+  m_key.clear();
+  m_key.push_back(m_ref);
+  for (std::size_t k = 0; k < m_chosen.size(); ++k) {
+    m_key.push_back(m_ids[k]);
+    m_key.push_back(m_chosen[k]->i);
+    m_key.push_back(m_chosen[k]->j);
+    m_key.push_back(m_chosen[k]->l);
   }
+  const bool isNew = m_seenSeeds.insert(m_key).second;
   m_test2.stop();
 
   if (isNew) {
     m_test1.start();
-    group.push_back(new MultSeqBlock(*msb));
+    MultSeqBlock* msb = new MultSeqBlock(m_chosen, m_ids, m_ref);
     msb->calcScore(m_molecules, Parameters::getFloat("SeqBlockRMSDthr", 0.0f));
     m_test1.stop();
     offerSeed(n, msb);
+    delete msb;
   }
-  offerSet(n, es);
-  delete msb;
+  offerSet(n, p, e);
 }
 
 void CoveringSetSweep::offerSeed(std::size_t n, MultSeqBlock* msb) {
@@ -175,13 +190,11 @@ void CoveringSetSweep::offerSeed(std::size_t n, MultSeqBlock* msb) {
   evictBeyondBound(heap);
 }
 
-void CoveringSetSweep::offerSet(std::size_t n, EventSet* es) {
+void CoveringSetSweep::offerSet(std::size_t n, int p, int e) {
   SetHeap& heap = m_setHeaps[n];
-  if (!admits(heap, [es](const EventSet* top) { return top->length < es->length; })) {
-    delete es;
-    return;
-  }
-  heap.push(es);
+  const int length = e - p + 1;
+  if (!admits(heap, [length](const EventSet* top) { return top->length < length; })) return;
+  heap.push(new EventSet(m_activeLists, p, e, m_ref));
   evictBeyondBound(heap);
 }
 
@@ -203,8 +216,6 @@ void CoveringSetSweep::handBack(std::vector<std::vector<EventSet*> >& results,
 
 void CoveringSetSweep::release() {
   m_eventLists.clear();
-  for (auto& group : m_seenSeeds)
-    for (MultSeqBlock* copy : group.second) delete copy;
   m_seenSeeds.clear();
   m_activeIndex.clear();
   for (std::list<FastSeqBlock*>& list : m_activeLists) list.clear();

@@ -4,11 +4,10 @@
 // where fragment pairs start, scores each seed not met before, and keeps the
 // longest sets and best seeds per size index in bounded heaps.
 #include <list>
-#include <map>
 #include <memory>
 #include <queue>
-#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -25,6 +24,14 @@ struct SeqBlockEvent {
   int kind;
   FastSeqBlock* block;
   int slot;
+};
+
+struct IntsHash {
+  std::size_t operator()(const std::vector<int>& v) const {
+    std::size_t h = 14695981039346656037ull;
+    for (int x : v) h = (h ^ static_cast<unsigned>(x)) * 1099511628211ull;
+    return h;
+  }
 };
 
 class CoveringSetSweep {
@@ -49,7 +56,7 @@ class CoveringSetSweep {
   // entry in ascending length or score. The caller owns what it receives.
   void handBack(std::vector<std::vector<EventSet*> >& results,
                 std::vector<std::vector<MultSeqBlock*> >& msbResults);
-  // Frees the event lists and the seed copies of the duplicate filter.
+  // Frees the event lists and forgets the seeds met.
   void release();
 
   // When set, every stretch [p, e] is appended to `log` as it is handled
@@ -65,7 +72,7 @@ class CoveringSetSweep {
   void endEvent(const SeqBlockEvent& event);
   void handleStretch(int p, int e);
   void offerSeed(std::size_t n, MultSeqBlock* msb);
-  void offerSet(std::size_t n, EventSet* es);
+  void offerSet(std::size_t n, int p, int e);
 
   const std::vector<AtomMolecule*>& m_molecules;
   int m_ref;
@@ -78,9 +85,15 @@ class CoveringSetSweep {
   std::vector<std::list<FastSeqBlock*> > m_activeLists;
   std::unordered_map<const FastSeqBlock*, std::list<FastSeqBlock*>::iterator> m_activeIndex;
   EndSet m_ends;
-  std::map<std::string, std::vector<MultSeqBlock*> > m_seenSeeds;
+  // Every distinct seed met in the call, as ref followed by (molecule index,
+  // i, j, l) per slot.
+  std::unordered_set<std::vector<int>, IntsHash> m_seenSeeds;
   std::vector<SetHeap> m_setHeaps;
   std::vector<SeedHeap> m_seedHeaps;
   int m_eventSetCounter;
+  // Scratch of the stretch being handled.
+  std::vector<FastSeqBlock*> m_chosen;
+  std::vector<int> m_ids;
+  std::vector<int> m_key;
   std::vector<std::pair<int, int> >* m_stretchLog;
 };
