@@ -41,18 +41,25 @@ void EndSet::growFor(std::size_t wanted) {
   m_heads.swap(heads);
 }
 
-void EndSet::offer(int e) {
-  growFor(m_held + 1);
+bool EndSet::holds(int e) const {
+  for (int node = m_heads[bucketOf(e, m_heads.size())]; node != kNone; node = m_nodes[node].next)
+    if (m_nodes[node].value == e) return true;
+  return false;
+}
+
+void EndSet::add(int e) {
   const std::size_t b = bucketOf(e, m_heads.size());
-  for (int node = m_heads[b]; node != kNone; node = m_nodes[node].next)
-    if (m_nodes[node].value == e) return;
   m_nodes.push_back(Node{e, m_heads[b]});
   m_heads[b] = static_cast<int>(m_nodes.size() - 1);
   ++m_held;
 }
 
 void EndSet::clear() {
-  std::fill(m_heads.begin(), m_heads.end(), kNone);
+  // Only the buckets and flags in use need resetting.
+  for (const Node& node : m_nodes) {
+    m_heads[bucketOf(node.value, m_heads.size())] = kNone;
+    if (node.value >= 0) m_present[static_cast<std::size_t>(node.value)] = 0;
+  }
   m_nodes.clear();
   m_held = 0;
 }

@@ -15,7 +15,20 @@ class EndSet {
 
   // Adds e unless it is held already; grows first when the number held plus
   // one exceeds the bucket count, duplicates included.
-  void offer(int e);
+  void offer(int e) {
+    if (m_held + 1 > m_heads.size()) growFor(m_held + 1);
+    if (e >= 0) {
+      // Ends are residue positions: a flag per position answers "held?"
+      // without walking a chain.
+      const std::size_t at = static_cast<std::size_t>(e);
+      if (at >= m_present.size()) m_present.resize(at + 1, 0);
+      if (m_present[at]) return;
+      m_present[at] = 1;
+    } else if (holds(e)) {
+      return;
+    }
+    add(e);
+  }
   // Forgets every end; the bucket count stays.
   void clear();
 
@@ -37,8 +50,11 @@ class EndSet {
     return static_cast<std::size_t>(static_cast<unsigned>(e)) % buckets;
   }
   void growFor(std::size_t wanted);
+  bool holds(int e) const;
+  void add(int e);
 
   std::vector<int> m_heads;   // first node of each bucket's chain
   std::vector<Node> m_nodes;  // every held end; chains link them by index
   std::size_t m_held;
+  std::vector<unsigned char> m_present;  // per non-negative end: held now
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -92,6 +94,62 @@ TEST(EndSet, HoldsEveryOfferedEndOnce) {
   std::vector<int> order = ends.inVisitOrder();
   EXPECT_EQ(order.size(), expected.size());
   EXPECT_EQ(std::set<int>(order.begin(), order.end()), expected);
+}
+
+// The visiting order written out with one list per bucket.
+class ReferenceEnds {
+ public:
+  void offer(int e) {
+    if (m_held + 1 > m_buckets.size()) {
+      std::size_t count = m_buckets.size();
+      for (std::size_t c : {389u, 769u, 1543u, 3079u, 6151u, 12289u})
+        if (count < m_held + 1 && c >= m_held + 1) count = c;
+      std::vector<std::list<int> > grown(count);
+      for (const std::list<int>& chain : m_buckets)
+        for (int v : chain) grown[bucketOf(v, count)].push_front(v);
+      m_buckets.swap(grown);
+    }
+    std::list<int>& chain = m_buckets[bucketOf(e, m_buckets.size())];
+    for (int v : chain)
+      if (v == e) return;
+    chain.push_front(e);
+    ++m_held;
+  }
+  void clear() {
+    for (std::list<int>& chain : m_buckets) chain.clear();
+    m_held = 0;
+  }
+  std::vector<int> order() const {
+    std::vector<int> all;
+    for (const std::list<int>& chain : m_buckets) all.insert(all.end(), chain.begin(), chain.end());
+    return all;
+  }
+
+ private:
+  static std::size_t bucketOf(int e, std::size_t count) { return static_cast<unsigned>(e) % count; }
+  std::vector<std::list<int> > m_buckets = std::vector<std::list<int> >(193);
+  std::size_t m_held = 0;
+};
+
+TEST(EndSet, RandomOffersAndClearsVisitAsOneListPerBucket) {
+  std::mt19937 random(5);
+  EndSet ends;
+  ReferenceEnds reference;
+  for (int round = 0; round < 300; ++round) {
+    // Mostly positions of a long pivot, now and then a negative or a far end,
+    // and rounds large enough to grow the buckets.
+    const int offers = static_cast<int>(random() % (round % 10 == 0 ? 2000 : 120));
+    const int range = round % 7 == 0 ? 5000 : 400;
+    for (int k = 0; k < offers; ++k) {
+      int e = static_cast<int>(random() % range);
+      if (random() % 50 == 0) e = -e - 1;
+      ends.offer(e);
+      reference.offer(e);
+    }
+    ASSERT_EQ(ends.inVisitOrder(), reference.order()) << "round " << round;
+    ends.clear();
+    reference.clear();
+  }
 }
 
 }  // namespace
