@@ -38,7 +38,9 @@ CoveringSetSweep::CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, 
       m_test1(test1),
       m_test2(test2),
       m_test3(test3),
-      m_activeLists(static_cast<std::size_t>(m_slots)),
+      m_active(static_cast<std::size_t>(m_slots)),
+      m_activeCount(0),
+      m_setLists(static_cast<std::size_t>(m_slots)),
       m_setHeaps(static_cast<std::size_t>(m_slots)),
       m_seedHeaps(static_cast<std::size_t>(m_slots)),
       m_eventSetCounter(0),
@@ -91,25 +93,33 @@ void CoveringSetSweep::makeEvents(const std::vector<std::vector<FastSeqBlock*> >
 }
 
 void CoveringSetSweep::endEvent(const SeqBlockEvent& event) {
-  auto found = m_activeIndex.find(event.block);
-  if (found == m_activeIndex.end()) return;
-  m_activeLists[static_cast<std::size_t>(event.slot)].erase(found->second);
-  m_activeIndex.erase(found);
+  ActivePairs& active = m_active[static_cast<std::size_t>(event.slot)];
+  for (std::size_t k = active.pairs.size(); k-- > 0;) {
+    if (active.pairs[k] != event.block) continue;
+    active.pairs.erase(active.pairs.begin() + static_cast<std::ptrdiff_t>(k));
+    active.ends.erase(active.ends.begin() + static_cast<std::ptrdiff_t>(k));
+    --m_activeCount;
+    return;
+  }
 }
 
 void CoveringSetSweep::startEvent(const SeqBlockEvent& event) {
   FastSeqBlock* b = event.block;
-  std::list<FastSeqBlock*>& active = m_activeLists[static_cast<std::size_t>(event.slot)];
-  active.push_front(b);
-  m_activeIndex[b] = active.begin();
-  if (active.front() != b) {
+  ActivePairs& active = m_active[static_cast<std::size_t>(event.slot)];
+  const int end = b->i + b->l;
+  active.pairs.push_back(b);
+  active.ends.push_back(end);
+  ++m_activeCount;
+  if (active.pairs.back() != b) {
     std::cout << "Hash Error." << std::endl;
     std::exit(1);
   }
-  const int end = b->i + b->l;
-  for (const std::list<FastSeqBlock*>& list : m_activeLists)
-    for (const FastSeqBlock* x : list)
-      if (x->i + x->l <= end) m_ends.offer(x->i + x->l);
+  // Slot by slot, each from the most recently started pair to the oldest.
+  for (const ActivePairs& slot : m_active) {
+    const int* ends = slot.ends.data();
+    for (std::size_t k = slot.ends.size(); k-- > 0;)
+      if (ends[k] <= end) m_ends.offer(ends[k]);
+  }
 }
 
 void CoveringSetSweep::sweep() {
@@ -130,7 +140,7 @@ void CoveringSetSweep::sweep() {
     m_ends.clear();
   }
   m_test3.stop();
-  if (!m_activeIndex.empty()) std::cout << "Hash:" << m_activeIndex.size() << std::endl;
+  if (m_activeCount != 0) std::cout << "Hash:" << m_activeCount << std::endl;
 }
 
 void CoveringSetSweep::handleStretch(int p, int e) {
@@ -142,10 +152,13 @@ void CoveringSetSweep::handleStretch(int p, int e) {
   // takes it.
   m_chosen.clear();
   m_ids.clear();
-  for (std::size_t k = 0; k < m_activeLists.size(); ++k) {
+  for (std::size_t k = 0; k < m_active.size(); ++k) {
+    const ActivePairs& active = m_active[k];
     FastSeqBlock* longest = nullptr;
-    for (FastSeqBlock* pair : m_activeLists[k])
-      if (pair->i + pair->l >= e && (!longest || pair->l + 1 > longest->l + 1)) longest = pair;
+    for (std::size_t q = active.pairs.size(); q-- > 0;) {
+      FastSeqBlock* pair = active.pairs[q];
+      if (active.ends[q] >= e && (!longest || pair->l + 1 > longest->l + 1)) longest = pair;
+    }
     if (longest) {
       m_chosen.push_back(longest);
       m_ids.push_back(static_cast<int>(k) + m_ref + 1);
@@ -194,7 +207,16 @@ void CoveringSetSweep::offerSet(std::size_t n, int p, int e) {
   SetHeap& heap = m_setHeaps[n];
   const int length = e - p + 1;
   if (!admits(heap, [length](const EventSet* top) { return top->length < length; })) return;
-  heap.push(new EventSet(m_activeLists, p, e, m_ref));
+  // The set's lists: per slot the active pairs reaching e, most recently
+  // started first.
+  for (std::size_t k = 0; k < m_active.size(); ++k) {
+    std::list<FastSeqBlock*>& list = m_setLists[k];
+    list.clear();
+    const ActivePairs& active = m_active[k];
+    for (std::size_t q = active.pairs.size(); q-- > 0;)
+      if (active.ends[q] >= e) list.push_back(active.pairs[q]);
+  }
+  heap.push(new EventSet(m_setLists, p, e, m_ref));
   evictBeyondBound(heap);
 }
 
@@ -217,6 +239,10 @@ void CoveringSetSweep::handBack(std::vector<std::vector<EventSet*> >& results,
 void CoveringSetSweep::release() {
   m_eventLists.clear();
   m_seenSeeds.clear();
-  m_activeIndex.clear();
-  for (std::list<FastSeqBlock*>& list : m_activeLists) list.clear();
+  for (ActivePairs& active : m_active) {
+    active.pairs.clear();
+    active.ends.clear();
+  }
+  m_activeCount = 0;
+  for (std::list<FastSeqBlock*>& list : m_setLists) list.clear();
 }

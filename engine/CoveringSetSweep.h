@@ -6,7 +6,6 @@
 #include <list>
 #include <memory>
 #include <queue>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -82,8 +81,16 @@ class CoveringSetSweep {
   Timer& m_test3;
 
   std::vector<std::unique_ptr<std::list<SeqBlockEvent> > > m_eventLists;
-  std::vector<std::list<FastSeqBlock*> > m_activeLists;
-  std::unordered_map<const FastSeqBlock*, std::list<FastSeqBlock*>::iterator> m_activeIndex;
+  // Per slot, the pairs that have started and not yet ended, oldest first,
+  // with their ends alongside: the sweep scans the ends of every active pair
+  // at every start, so they are kept as plain integers.
+  struct ActivePairs {
+    std::vector<FastSeqBlock*> pairs;
+    std::vector<int> ends;
+  };
+  std::vector<ActivePairs> m_active;
+  std::size_t m_activeCount;
+  std::vector<std::list<FastSeqBlock*> > m_setLists;
   EndSet m_ends;
   // Every distinct seed met in the call, as ref followed by (molecule index,
   // i, j, l) per slot.
