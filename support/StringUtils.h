@@ -1,4 +1,5 @@
 #pragma once
+#include <istream>
 #include <string>
 
 namespace StringUtils {
@@ -9,12 +10,11 @@ namespace StringUtils {
 template <class InStream>
 std::string getLine(InStream& in) {
   std::string line;
-  for (;;) {
-    int c = in.get();
-    if (in.fail() || in.bad()) return line;
-    if (c == '\n') return line;
-    line.push_back(static_cast<char>(c));
-  }
+  std::getline(in, line);
+  // A line cut short by the end of input also fails the stream, as reading it
+  // character by character would.
+  if (in.eof()) in.setstate(std::ios_base::failbit);
+  return line;
 }
 
 }  // namespace StringUtils
