@@ -14,17 +14,6 @@ int FastSeqBlock::m_iModelSize = 0;
 int FastSeqBlock::m_iTargetSize = 0;
 float FastSeqBlock::m_fOverlapRatio = 1.0f;
 
-namespace {
-
-// The optional bottleneck test of a growing block, read anew at every test.
-bool bottleneckPasses(const FastSeqBlock& block, float thr, const BestFit& fit) {
-  if (Parameters::getInt("SBlockBottleneck", 0) != 1) return true;
-  const float bound = thr * Parameters::getFloat("SBlockBottleneckWeight", 0.0f);
-  return block.checkBottleneck(bound, fit.rigidTrans());
-}
-
-}  // namespace
-
 FastSeqBlock::FastSeqBlock() : i(0), j(0), l(0) {}
 
 FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(l0) {
@@ -37,25 +26,52 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(
   const FMolecule<Atom>& model = *m_model;
   const FMolecule<Atom>& target = *m_target;
 
+  // The optional bottleneck test; the settings cannot change while a block grows.
+  const bool bottleneck = Parameters::getInt("SBlockBottleneck", 0) == 1;
+  const float bound = bottleneck ? thr * Parameters::getFloat("SBlockBottleneckWeight", 0.0f) : 0.0f;
+  auto bottleneckPasses = [this, bottleneck, bound](const BestFit& f) {
+    return !bottleneck || checkBottleneck(bound, f.rigidTrans());
+  };
+
   BestFit current;
   for (int k = 0; k <= l; ++k) current.add(model.position(i + k), target.position(j + k));
   // The seed is accepted at equality; every extension below needs to stay
-  // strictly under the threshold.
-  if (current.rmsd() > thr || !bottleneckPasses(*this, thr, current)) {
+  // strictly under the threshold. Most seeds lie far above it, which bounds
+  // on the fit tell without solving it (the bottleneck test needs every fit
+  // solved, so it goes without them).
+  if (!bottleneck && current.rmsdCertainlyAbove(thr)) {
     l = 0;
     return;
   }
+  if (current.rmsd() > thr || !bottleneckPasses(current)) {
+    l = 0;
+    return;
+  }
+
+  // A candidate is taken when its RMSD is below thr. Bounds decide the clear
+  // cases, the one of "below" with the rotation of the last fit solved here;
+  // only a candidate near thr is solved.
+  Matrix3 hint = current.rigidTrans().rotation();
+  auto takes = [&](const BestFit& candidate) {
+    if (!bottleneck) {
+      if (candidate.rmsdCertainlyBelow(thr, hint)) return true;
+      if (candidate.rmsdCertainlyAbove(thr)) return false;
+    }
+    const bool below = candidate.rmsd() < thr;
+    hint = candidate.rigidTrans().rotation();
+    return below && bottleneckPasses(candidate);
+  };
 
   // While growing, i and j keep the seed's values and l counts the seed and
   // the right pairs taken so far: the bottleneck test sees exactly those.
   int left = 0;
   bool changed = true;
-  while (changed && bottleneckPasses(*this, thr, current)) {
+  while (changed && bottleneckPasses(current)) {
     changed = false;
     if (i - left - 1 >= 0 && j - left - 1 >= 0) {
       BestFit candidate = current;
       candidate.add(model.position(i - left - 1), target.position(j - left - 1));
-      if (candidate.rmsd() < thr && bottleneckPasses(*this, thr, candidate)) {
+      if (takes(candidate)) {
         current = candidate;
         ++left;
         changed = true;
@@ -64,7 +80,7 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(
     if (i + l + 1 < m_iModelSize && j + l + 1 < m_iTargetSize) {
       BestFit candidate = current;
       candidate.add(model.position(i + l + 1), target.position(j + l + 1));
-      if (candidate.rmsd() < thr && bottleneckPasses(*this, thr, candidate)) {
+      if (takes(candidate)) {
         current = candidate;
         ++l;
         changed = true;
@@ -75,6 +91,8 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(
   j -= left;
   l += left;
   fit = current;
+  // The block's fit is solved, as it is after any accepted candidate.
+  if (fit.dirty()) fit.update();
 }
 
 FastSeqBlock::FastSeqBlock(int i0, int j0, int l0) : i(i0), j(j0), l(l0) {

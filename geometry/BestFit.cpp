@@ -189,6 +189,57 @@ bool isOptimalRotation(const double u[3][3], const double h[3][3], double scale)
   return determinant3(t) > 0.0;
 }
 
+// Whether tr(M^(1/2)) < limit, for a symmetric positive semidefinite M of
+// the given trace, shown by upper bounds (false when none shows it). First the
+// bound sqrt(tr M + 2 sqrt(3 c2)) of Cauchy-Schwarz on the products of pairs
+// of singular values, c2 the sum of M's principal 2x2 minors. Then: for every
+// symmetric positive definite X, tr(M^(1/2)) <= (tr X + tr(X^-1 M)) / 2, with
+// equality at X = M^(1/2); Newton steps for the square root from a multiple
+// of I come close, and each iterate's eigenvalues lie within a factor of 16
+// of each other, so rounding stays near 1e-11 relative.
+bool nuclearNormBelow(const double m[3][3], double trace, double limit) {
+  if (!(limit > 0.0)) return false;
+  if (!(trace > 0.0)) return true;
+  const double c2 = (m[0][0] * m[1][1] - m[0][1] * m[0][1]) + (m[0][0] * m[2][2] - m[0][2] * m[0][2]) +
+                    (m[1][1] * m[2][2] - m[1][2] * m[1][2]);
+  const double pairwise = std::sqrt(trace + 2.0 * std::sqrt(3.0 * std::fmax(c2, 0.0)));
+  // c2 loses up to about 1e-15 tr(M)^2 to cancellation, which moves the bound
+  // by up to about 1e-7 of itself.
+  if (pairwise * (1.0 + 1e-6) < limit) return true;
+  const double c = std::sqrt(trace / 3.0);
+  double x[3][3];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) x[i][j] = 0.5 * (m[i][j] / c + (i == j ? c : 0.0));
+  for (int step = 0; step < 3; ++step) {
+    const double minor = x[0][0] * x[1][1] - x[0][1] * x[1][0];
+    const double det = determinant3(x);
+    if (!(x[0][0] > 0.0) || !(minor > 0.0) || !(det > 0.0)) return false;
+    double inv[3][3];
+    inv[0][0] = (x[1][1] * x[2][2] - x[1][2] * x[2][1]) / det;
+    inv[0][1] = (x[0][2] * x[2][1] - x[0][1] * x[2][2]) / det;
+    inv[0][2] = (x[0][1] * x[1][2] - x[0][2] * x[1][1]) / det;
+    inv[1][0] = (x[1][2] * x[2][0] - x[1][0] * x[2][2]) / det;
+    inv[1][1] = (x[0][0] * x[2][2] - x[0][2] * x[2][0]) / det;
+    inv[1][2] = (x[0][2] * x[1][0] - x[0][0] * x[1][2]) / det;
+    inv[2][0] = (x[1][0] * x[2][1] - x[1][1] * x[2][0]) / det;
+    inv[2][1] = (x[0][1] * x[2][0] - x[0][0] * x[2][1]) / det;
+    inv[2][2] = minor / det;
+    double xm[3][3];
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) xm[i][j] = inv[i][0] * m[0][j] + inv[i][1] * m[1][j] + inv[i][2] * m[2][j];
+    const double value = 0.5 * ((x[0][0] + x[1][1] + x[2][2]) + (xm[0][0] + xm[1][1] + xm[2][2]));
+    if (!std::isfinite(value)) return false;
+    if (value * (1.0 + 1e-9) < limit) return true;
+    // The next Newton iterate, made exactly symmetric.
+    double next[3][3];
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) next[i][j] = 0.5 * (x[i][j] + 0.5 * (xm[i][j] + xm[j][i]));
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) x[i][j] = next[i][j];
+  }
+  return false;
+}
+
 // Eigen-decomposition of a symmetric 4x4 matrix by cyclic Jacobi rotations;
 // the columns of v are the eigenvectors.
 void jacobi4(double a[4][4], double v[4][4]) {
@@ -292,6 +343,18 @@ void BestFit::remove(const Vector3& a, const Vector3& b) {
   }
 }
 
+void BestFit::centred(double h[3][3], double& e0, double abar[3], double bbar[3]) const {
+  const double n = m_n;
+  double s = 0.0;
+  for (int k = 0; k < 3; ++k) s += m_sumA[k] * m_sumA[k] + m_sumB[k] * m_sumB[k];
+  e0 = (m_normA + m_normB) - s / n;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) h[i][j] = m_corr[j][i] - m_sumA[i] * m_sumB[j] / n;
+    bbar[i] = m_sumB[i] / n;
+    abar[i] = m_sumA[i] / n;
+  }
+}
+
 void BestFit::update() const {
   m_dirty = false;
   if (m_n <= 0) {
@@ -301,17 +364,81 @@ void BestFit::update() const {
     m_result = RigidTrans3();
     return;
   }
-  const double n = m_n;
-  double s = 0.0;
-  for (int k = 0; k < 3; ++k) s += m_sumA[k] * m_sumA[k] + m_sumB[k] * m_sumB[k];
-  m_e0 = (m_normA + m_normB) - s / n;
   double h[3][3], abar[3], bbar[3];
-  for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) h[i][j] = m_corr[j][i] - m_sumA[i] * m_sumB[j] / n;
-    bbar[i] = m_sumB[i] / n;
-    abar[i] = m_sumA[i] / n;
-  }
+  centred(h, m_e0, abar, bbar);
   solve(h, m_e0, abar, bbar, m_n, m_result, m_rmsd);
+}
+
+// The bounds rest on what solve() guarantees of every rotation u it settles
+// on: u is orthonormal to about 1e-9 and its objective tr(u^T h) lies within
+// about 1e-7 |h| of the best proper rotation's (the optimality test allows a
+// few times 1e-11 |h|, the eigenvector fit is accurate to rounding); and the
+// RMSD it reports is the one of u's objective, or the closed form's when the
+// two agree within 1e-6 sqrt(|e0| / n). Every tolerance below is at least ten
+// times wider than that, and a bound decides only with a relative margin of
+// 1e-6 to thr, so that float rounding of the RMSD cannot cross it.
+namespace {
+
+constexpr double kObjectiveSlack = 4e-6;  // in units of |h|, covers a rotation's loss both ways
+constexpr double kClosedFormSlack = 1.01e-6;  // the closed form's admitted disagreement
+constexpr double kMargin = 1e-6;  // relative distance a bound keeps from thr
+// A hint orthonormal within kHintTolerance per entry lies within about
+// 3 kHintTolerance of a rotation, whose objective it then exceeds by at most
+// that much times |h|.
+constexpr double kHintTolerance = 1e-6;
+constexpr double kHintSlack = 1e-5;
+
+}  // namespace
+
+bool BestFit::rmsdCertainlyAbove(float thr) const {
+  if (m_n <= 0) return false;
+  double h[3][3], e0, abar[3], bbar[3];
+  centred(h, e0, abar, bbar);
+  // The solved RMSD is at least sqrt((e0 - 2 s) / n) less the closed form's
+  // slack, s the objective of a rotation, at most the sum of h's singular
+  // values. So it lies above thr once that sum is below `limit`.
+  const double n = m_n;
+  double m[3][3];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) m[i][j] = h[0][i] * h[0][j] + h[1][i] * h[1][j] + h[2][i] * h[2][j];
+  const double trace = m[0][0] + m[1][1] + m[2][2];
+  const double frob = std::sqrt(trace);
+  const double target =
+      (static_cast<double>(thr) * (1.0 + kMargin) + kClosedFormSlack * std::sqrt(std::fabs(e0) / n)) / (1.0 - kMargin);
+  const double limit = ((e0 - n * target * target) / 2.0 - kObjectiveSlack * frob) / (1.0 + kObjectiveSlack);
+  if (!std::isfinite(limit) || !std::isfinite(trace)) return false;
+  return nuclearNormBelow(m, trace, limit);
+}
+
+bool BestFit::rmsdCertainlyBelow(float thr, const Matrix3& hint) const {
+  if (m_n <= 0) return false;
+  double h[3][3], e0, abar[3], bbar[3];
+  centred(h, e0, abar, bbar);
+  // The hint must be a proper rotation to rounding, or its objective says
+  // nothing about the best one.
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const double g = static_cast<double>(hint(0, i)) * hint(0, j) + static_cast<double>(hint(1, i)) * hint(1, j) +
+                       static_cast<double>(hint(2, i)) * hint(2, j);
+      if (!(std::fabs(g - (i == j ? 1.0 : 0.0)) <= kHintTolerance)) return false;
+    }
+  if (!(hint.determinant() > 0.0f)) return false;
+  double frob2 = 0.0, hinted = 0.0;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      frob2 += h[i][j] * h[i][j];
+      hinted += static_cast<double>(hint(i, j)) * h[i][j];
+    }
+  const double frob = std::sqrt(frob2);
+  // The solved objective is at least the hint's, less the slack; it exceeds
+  // e0 / 2 by no more than the slack and rounding of e0.
+  const double above = e0 - 2.0 * hinted + 2.0 * (kObjectiveSlack + kHintSlack) * frob;
+  const double below = 2.0 * kObjectiveSlack * 3.0 * frob + 1e-10 * (std::fabs(m_normA) + std::fabs(m_normB));
+  const double spread = std::fmax(above, below);
+  if (!std::isfinite(spread) || !std::isfinite(e0)) return false;
+  const double n = m_n;
+  const double upper = std::sqrt(spread / n) * (1.0 + kMargin) + kClosedFormSlack * std::sqrt(std::fabs(e0) / n);
+  return upper < static_cast<double>(thr) * (1.0 - kMargin);
 }
 
 void BestFit::solve(const double h[3][3], double e0, const double abar[3], const double bbar[3], int n,

@@ -34,6 +34,15 @@ class BestFit {
   double normA() const { return m_normA; }
   double normB() const { return m_normB; }
 
+  // Whether the RMSD that update() computes is certainly above thr, or
+  // certainly below thr, decided from bounds on the best rotation's objective
+  // without solving. "Below" uses `hint`, any rotation (the closer to the best
+  // one, the sharper the bound). Neither answers true unless the solved RMSD,
+  // rounded to float, compares that way with thr; a false answer says
+  // nothing.
+  bool rmsdCertainlyAbove(float thr) const;
+  bool rmsdCertainlyBelow(float thr, const Matrix3& hint) const;
+
   // The fit from centred sums: h[i][j] = sum of (a_i - abar_i)(b_j - bbar_j),
   // e0 = sum of |a - abar|^2 + |b - bbar|^2, over n pairs. The result maps b onto
   // a. Shared by every least-squares fit of the program.
@@ -41,6 +50,9 @@ class BestFit {
                     RigidTrans3& result, float& rmsd);
 
  private:
+  // The centred cross matrix, the residual base and the centroids.
+  void centred(double h[3][3], double& e0, double abar[3], double bbar[3]) const;
+
   mutable bool m_dirty;
   double m_sumB[3];
   double m_sumA[3];
