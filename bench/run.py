@@ -17,6 +17,7 @@ import argparse
 import hashlib
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 
@@ -42,21 +43,44 @@ def build():
 GNU_TIME = "/usr/bin/time"
 
 
-def measure(argv, cwd):
-    """Runs argv in cwd; returns (exit status, CPU seconds, peak resident MB).
-    GNU time reports the peak of the program alone; without it, the peak read
-    back from the child includes this script's own memory at the fork."""
+def run(argv, cwd, timed):
+    """Runs argv in cwd; returns (exit status, CPU seconds, peak resident MB or None)."""
     report = os.path.join(cwd, "time.txt")
     with open(os.path.join(cwd, "stdout.txt"), "w") as out, open(os.path.join(cwd, "stderr.txt"), "w") as err:
-        if os.access(GNU_TIME, os.X_OK):
+        if timed:
             status = subprocess.run([GNU_TIME, "-f", "%U %S %M", "-o", report] + argv, cwd=cwd, stdout=out,
                                     stderr=err, stdin=subprocess.DEVNULL).returncode
             with open(report) as f:
                 user, system, peak_kb = f.read().split()[-3:]
+            os.remove(report)
             return status, float(user) + float(system), int(peak_kb) / 1024.0
         child = subprocess.Popen(argv, cwd=cwd, stdout=out, stderr=err, stdin=subprocess.DEVNULL)
         _, status, usage = os.wait4(child.pid, 0)
     return os.waitstatus_to_exitcode(status), usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0
+
+
+def measure(argv, fresh_dir, reps):
+    """Runs argv `reps` times in the folder fresh_dir() returns, for its CPU
+    time, read back from the child to the microsecond (GNU time prints it to
+    the hundredth, which says nothing about runs of a few milliseconds), and
+    once more under GNU time for its peak memory: GNU time reports the peak of
+    the program alone, while the peak read back from a child of this script
+    includes the script's own memory at the fork. Returns (exit status,
+    median CPU seconds, peak resident MB); the last run's folder stays."""
+    peak = None
+    if os.access(GNU_TIME, os.X_OK):
+        status, _, peak = run(argv, fresh_dir(), True)
+        if status != 0:
+            return status, None, None
+    times = []
+    for _ in range(max(reps, 1)):
+        status, cpu, own_peak = run(argv, fresh_dir(), False)
+        if status != 0:
+            return status, None, None
+        times.append(cpu)
+        if peak is None:
+            peak = own_peak
+    return 0, statistics.median(times), peak
 
 
 def prepare(name, base, n):
@@ -109,7 +133,7 @@ def main():
     ap.add_argument("--no-build", action="store_true")
     ap.add_argument("--no-peer", action="store_true", help="do not run mustang even when installed")
     ap.add_argument("--cases", help="comma-separated case names (default: all)")
-    ap.add_argument("--reps", type=int, default=1, help="runs per case; the least CPU time counts")
+    ap.add_argument("--reps", type=int, default=1, help="timed runs per case; the median CPU time counts")
     ap.add_argument("--params", help="params.txt for every quorvalin run")
     ap.add_argument("--tag", help="checksum name of the --params variant")
     ap.add_argument("--update-checksums", action="store_true")
@@ -137,22 +161,23 @@ def main():
             continue
         inputs, files = prepare(name, base, n)
         run_dir = os.path.join(WORK, name, "quorvalin")
-        best = None
-        for _ in range(max(args.reps, 1)):
+
+        def fresh_run_dir():
             shutil.rmtree(run_dir, ignore_errors=True)
             os.makedirs(run_dir)
             if params is not None:
                 with open(os.path.join(run_dir, "params.txt"), "w") as f:
                     f.write(params)
-            # Relative names: the result files name the inputs as given, and
-            # their checksums must not depend on where the checkout lies.
-            status, cpu, peak = measure([BINARY] + [os.path.relpath(os.path.join(inputs, f), run_dir) for f in files],
-                                        run_dir)
-            if status != 0:
-                print("%s: quorvalin ended with status %d (see %s)" % (name, status, run_dir))
-                sys.exit(1)
-            if best is None or cpu < best[0]:
-                best = (cpu, peak)
+            return run_dir
+
+        # Relative names: the result files name the inputs as given, and their
+        # checksums must not depend on where the checkout lies.
+        status, cpu, peak = measure([BINARY] + [os.path.relpath(os.path.join(inputs, f), run_dir) for f in files],
+                                    fresh_run_dir, args.reps)
+        if status != 0:
+            print("%s: quorvalin ended with status %d (see %s)" % (name, status, run_dir))
+            sys.exit(1)
+        best = (cpu, peak)
         with open(os.path.join(inputs, files[0])) as f:
             length = sum(1 for line in f if line.startswith("ATOM") and line[12:16] == " CA ")
 
@@ -170,19 +195,21 @@ def main():
         peer_cells = ("-", "-", "-", "-")
         if peer:
             peer_dir = os.path.join(WORK, name, "mustang")
-            os.makedirs(peer_dir)
-            peer_best = None
-            for _ in range(max(args.reps, 1)):
-                status, cpu, peak = measure([peer, "-i"] + [os.path.relpath(os.path.join(inputs, f), peer_dir)
-                                                            for f in files] +
-                                            ["-o", "peer", "-F", "fasta", "-s", "OFF"], peer_dir)
-                if status == 0 and (peer_best is None or cpu < peer_best[0]):
-                    peer_best = (cpu, peak)
+
+            def fresh_peer_dir():
+                shutil.rmtree(peer_dir, ignore_errors=True)
+                os.makedirs(peer_dir)
+                return peer_dir
+
+            status, cpu, peak = measure([peer, "-i"] + [os.path.relpath(os.path.join(inputs, f), peer_dir)
+                                                        for f in files] + ["-o", "peer", "-F", "fasta", "-s", "OFF"],
+                                        fresh_peer_dir, args.reps)
+            peer_best = (cpu, peak) if status == 0 else None
             if peer_best:
-                peer_cells = ("%.2f" % peer_best[0], "%.1f" % peer_best[1],
+                peer_cells = ("%.3f" % peer_best[0], "%.1f" % peer_best[1],
                               "%.1fx" % (peer_best[0] / max(best[0], 1e-3)),
                               "%.2fx" % (best[1] / peer_best[1]))
-        print("%-12s %3d %4d | %11.2f %8.1f | %11s %8s | %9s %8s | %s" % (
+        print("%-12s %3d %4d | %11.3f %8.1f | %11s %8s | %9s %8s | %s" % (
             name, n, length, best[0], best[1], peer_cells[0], peer_cells[1], peer_cells[2], peer_cells[3], verdict))
         sys.stdout.flush()
 
