@@ -38,6 +38,7 @@ CoveringSetSweep::CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, 
       m_test1(test1),
       m_test2(test2),
       m_test3(test3),
+      m_timed(debug()),
       m_active(static_cast<std::size_t>(m_slots)),
       m_activeCount(0),
       m_setLists(static_cast<std::size_t>(m_slots)),
@@ -45,6 +46,17 @@ CoveringSetSweep::CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, 
       m_seedHeaps(static_cast<std::size_t>(m_slots)),
       m_eventSetCounter(0),
       m_stretchLog(nullptr) {}
+
+// The timers are written out only under "Debug" 1; otherwise each reading of
+// the processor clock (a system call per stretch) would cost more than the
+// work it measures on small structures.
+void CoveringSetSweep::timerStart(Timer& timer) const {
+  if (m_timed) timer.start();
+}
+
+void CoveringSetSweep::timerStop(Timer& timer) const {
+  if (m_timed) timer.stop();
+}
 
 CoveringSetSweep::~CoveringSetSweep() {
   release();
@@ -123,7 +135,7 @@ void CoveringSetSweep::startEvent(const SeqBlockEvent& event) {
 }
 
 void CoveringSetSweep::sweep() {
-  m_test3.start();
+  timerStart(m_test3);
   for (std::size_t p = 0; p < m_eventLists.size(); ++p) {
     if (!m_eventLists[p]) continue;
     bool started = false;
@@ -139,13 +151,13 @@ void CoveringSetSweep::sweep() {
     for (int e : m_ends.inVisitOrder()) handleStretch(static_cast<int>(p), e);
     m_ends.clear();
   }
-  m_test3.stop();
+  timerStop(m_test3);
   if (m_activeCount != 0) std::cout << "Hash:" << m_activeCount << std::endl;
 }
 
 void CoveringSetSweep::handleStretch(int p, int e) {
   if (m_stretchLog) m_stretchLog->emplace_back(p, e);
-  m_test2.start();
+  timerStart(m_test2);
   // The stretch's covering set would hold, per slot, copies of the active
   // pairs reaching e, and its seed the first longest of them. Both are read
   // off the active lists directly; the set itself is built only when its heap
@@ -168,7 +180,7 @@ void CoveringSetSweep::handleStretch(int p, int e) {
   // Possible only with one-residue pairs that ended at p: such a set has no
   // size index and its seed no slot, so it is dropped.
   if (m_chosen.empty()) {
-    m_test2.stop();
+    timerStop(m_test2);
     return;
   }
   const std::size_t n = m_chosen.size() - 1;
@@ -183,13 +195,13 @@ void CoveringSetSweep::handleStretch(int p, int e) {
     m_key.push_back(m_chosen[k]->l);
   }
   const bool isNew = m_seenSeeds.insert(m_key).second;
-  m_test2.stop();
+  timerStop(m_test2);
 
   if (isNew) {
-    m_test1.start();
+    timerStart(m_test1);
     MultSeqBlock* msb = new MultSeqBlock(m_chosen, m_ids, m_ref);
     msb->calcScore(m_molecules, Parameters::getFloat("SeqBlockRMSDthr", 0.0f));
-    m_test1.stop();
+    timerStop(m_test1);
     offerSeed(n, msb);
     delete msb;
   }

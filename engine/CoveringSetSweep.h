@@ -72,6 +72,8 @@ class CoveringSetSweep {
   void handleStretch(int p, int e);
   void offerSeed(std::size_t n, MultSeqBlock* msb);
   void offerSet(std::size_t n, int p, int e);
+  void timerStart(Timer& timer) const;
+  void timerStop(Timer& timer) const;
 
   const std::vector<AtomMolecule*>& m_molecules;
   int m_ref;
@@ -79,6 +81,7 @@ class CoveringSetSweep {
   Timer& m_test1;
   Timer& m_test2;
   Timer& m_test3;
+  bool m_timed;
 
   std::vector<std::unique_ptr<std::list<SeqBlockEvent> > > m_eventLists;
   // Per slot, the pairs that have started and not yet ended, oldest first,

@@ -225,3 +225,40 @@ TEST_F(Sweep, NoDiagnosticsWithoutDebug) {
 }
 
 }  // namespace
+
+// A clock that counts its readings and advances one tick per reading.
+int clockReadings = 0;
+int32_t countingNow() { return ++clockReadings; }
+long countingRate() { return 100; }
+
+TEST_F(Sweep, TimersRunOnlyWhenDebugOutputShowsThem) {
+  Timer::setClock({countingNow, countingRate});
+  for (int debug : {0, 1}) {
+    SCOPED_TRACE(debug);
+    Parameters::addParameter("Debug", debug);
+    structures(30, 2);
+    pair(0, 3, 20);
+    pair(1, 3, 15);
+    m_test1.stop();
+    m_test2.stop();
+    m_test3.stop();
+    const float before[] = {m_test1(), m_test2(), m_test3()};
+    clockReadings = 0;
+    run();
+    if (debug == 0) {
+      EXPECT_EQ(clockReadings, 0);
+      EXPECT_EQ(m_test3(), before[2]);
+    } else {
+      EXPECT_GT(clockReadings, 0);
+      EXPECT_GT(m_test1(), before[0]);
+      EXPECT_GT(m_test2(), before[1]);
+      EXPECT_GT(m_test3(), before[2]);
+    }
+    for (auto& pairs : m_pairs)
+      for (FastSeqBlock* b : pairs) delete b;
+    m_pairs.clear();
+    m_sweep.reset();
+    m_structures = Structures();
+  }
+  Timer::setClock(Timer::systemClock());
+}
