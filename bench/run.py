@@ -41,6 +41,10 @@ def build():
 
 
 GNU_TIME = "/usr/bin/time"
+# A case of a few milliseconds is run again until its runs add up to this much
+# CPU time (at most MAX_REPS runs), so that its median is not one noisy run.
+MIN_TIMED_SECONDS = 1.0
+MAX_REPS = 101
 
 
 def run(argv, cwd, timed):
@@ -60,8 +64,8 @@ def run(argv, cwd, timed):
 
 
 def measure(argv, fresh_dir, reps):
-    """Runs argv `reps` times in the folder fresh_dir() returns, for its CPU
-    time, read back from the child to the microsecond (GNU time prints it to
+    """Runs argv `reps` times (a quick command more, see MIN_TIMED_SECONDS) in
+    the folder fresh_dir() returns, for its CPU time, read back from the child to the microsecond (GNU time prints it to
     the hundredth, which says nothing about runs of a few milliseconds), and
     once more under GNU time for its peak memory: GNU time reports the peak of
     the program alone, while the peak read back from a child of this script
@@ -73,7 +77,7 @@ def measure(argv, fresh_dir, reps):
         if status != 0:
             return status, None, None
     times = []
-    for _ in range(max(reps, 1)):
+    while len(times) < max(reps, 1) or (sum(times) < MIN_TIMED_SECONDS and len(times) < MAX_REPS):
         status, cpu, own_peak = run(argv, fresh_dir(), False)
         if status != 0:
             return status, None, None
@@ -133,7 +137,8 @@ def main():
     ap.add_argument("--no-build", action="store_true")
     ap.add_argument("--no-peer", action="store_true", help="do not run mustang even when installed")
     ap.add_argument("--cases", help="comma-separated case names (default: all)")
-    ap.add_argument("--reps", type=int, default=1, help="timed runs per case; the median CPU time counts")
+    ap.add_argument("--reps", type=int, default=1,
+                    help="timed runs per case (more for quick cases); the median CPU time counts")
     ap.add_argument("--params", help="params.txt for every quorvalin run")
     ap.add_argument("--tag", help="checksum name of the --params variant")
     ap.add_argument("--update-checksums", action="store_true")
