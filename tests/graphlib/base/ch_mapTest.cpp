@@ -161,12 +161,18 @@ TEST(ChMap, TypedAssignmentBetweenEntriesAcrossGrowth) {
   EXPECT_EQ(M[colliding(256)], 256);
 }
 
+// Fills M with colliding keys 0..256, then writes `value` to key k through a
+// reference taken before an insertion grows the table.
+void writeHeldAcrossGrowth(map<unsigned long, long>& M, int k, long value) {
+  for (int i = 0; i <= 256; i++) M[colliding(i)] = i;
+  long& held = M[colliding(k)];
+  M[colliding(999)];  // grows
+  held = value;
+}
+
 TEST(ChMap, ClearDropsAPendingCarryOver) {
   map<unsigned long, long> M(0);
-  for (int i = 0; i <= 256; i++) M[colliding(i)] = i;
-  long& held = M[colliding(5)];
-  M[colliding(999)];  // grows
-  held = 55;
+  writeHeldAcrossGrowth(M, 5, 55);
   M.clear();
   EXPECT_EQ(M[colliding(5)], 0);
   EXPECT_EQ(keys_in_order(M), (std::vector<unsigned long>{colliding(5)}));
@@ -198,10 +204,7 @@ TEST(ChMap, CopyAndAssignmentAreDeepAndSelfAssignmentIsSafe) {
 
 TEST(ChMap, CopyTakesAHeldWriteAlong) {
   map<unsigned long, long> M(0);
-  for (int i = 0; i <= 256; i++) M[colliding(i)] = i;
-  long& held = M[colliding(7)];
-  M[colliding(1000)];  // grows
-  held = 70;
+  writeHeldAcrossGrowth(M, 7, 70);
   map<unsigned long, long> C(M);
   EXPECT_EQ(C[colliding(7)], 70);
   EXPECT_EQ(M[colliding(7)], 70);

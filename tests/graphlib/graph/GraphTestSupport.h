@@ -1,7 +1,10 @@
 #pragma once
-// Readable views of a graph for the graph layer's tests: object lists and
-// adjacency lists as index sequences, and a graph that records its handler calls.
+// Small graphs built from index pairs, readable views of a graph (object lists
+// and adjacency lists as index sequences), and a graph that records its handler calls.
+#include <array>
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "graphlib/graph/graph.h"
@@ -15,23 +18,24 @@ using graphlib::node;
 
 using Ids = std::vector<int>;
 
-inline Ids nodeIds(const graphlib::graph_obj_list_base& L) {
+template <class T>
+Ids ids(const std::vector<T>& xs) {
   Ids out;
-  for (graphlib::graph_object* x = L.head; x; x = x->succ) out.push_back(static_cast<node>(x)->index());
+  for (T x : xs) out.push_back(x->index());
   return out;
 }
 
-inline Ids edgeIds(const graphlib::graph_obj_list_base& L) {
-  Ids out;
-  for (graphlib::graph_object* x = L.head; x; x = x->succ) out.push_back(static_cast<edge>(x)->index());
+// The objects of one of a graph's lists, in list order; T is node, edge or face.
+template <class T>
+std::vector<T> objects(const graphlib::graph_obj_list_base& L) {
+  std::vector<T> out;
+  for (graphlib::graph_object* x = L.head; x; x = x->succ) out.push_back(static_cast<T>(x));
   return out;
 }
 
-inline Ids faceIds(const graphlib::graph_obj_list_base& L) {
-  Ids out;
-  for (graphlib::graph_object* x = L.head; x; x = x->succ) out.push_back(static_cast<face>(x)->index());
-  return out;
-}
+inline Ids nodeIds(const graphlib::graph_obj_list_base& L) { return ids(objects<node>(L)); }
+inline Ids edgeIds(const graphlib::graph_obj_list_base& L) { return ids(objects<edge>(L)); }
+inline Ids faceIds(const graphlib::graph_obj_list_base& L) { return ids(objects<face>(L)); }
 
 // v's list i walked by the link-pair rule, as edge indices.
 inline Ids adjIds(node v, int i) {
@@ -52,6 +56,15 @@ inline std::vector<node> addNodes(graph& G, int n) {
   return v;
 }
 
+// Edges made in order between v's nodes, given as index pairs.
+template <std::size_t N>
+std::array<edge, N> addEdges(graph& G, const std::vector<node>& v, const std::pair<int, int> (&ends)[N]) {
+  std::array<edge, N> out{};
+  for (std::size_t i = 0; i < N; i++)
+    out[i] = G.new_edge(v[static_cast<std::size_t>(ends[i].first)], v[static_cast<std::size_t>(ends[i].second)]);
+  return out;
+}
+
 template <class T>
 std::vector<T> items(const graphlib::list<T>& L) {
   std::vector<T> out;
@@ -59,17 +72,8 @@ std::vector<T> items(const graphlib::list<T>& L) {
   return out;
 }
 
-inline Ids ids(const graphlib::list<edge>& L) {
-  Ids out;
-  for (edge e : items(L)) out.push_back(e->index());
-  return out;
-}
-
-inline Ids ids(const graphlib::list<node>& L) {
-  Ids out;
-  for (node v : items(L)) out.push_back(v->index());
-  return out;
-}
+inline Ids ids(const graphlib::list<edge>& L) { return ids(items(L)); }
+inline Ids ids(const graphlib::list<node>& L) { return ids(items(L)); }
 
 inline std::string nodeText(node v) { return v ? std::to_string(v->index()) : std::string("nil"); }
 inline std::string edgeText(edge e) { return e ? std::to_string(e->index()) : std::string("nil"); }

@@ -21,6 +21,7 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
+using graphlib_test::addEdges;
 using graphlib_test::items;
 using testing_support::BipartiteInstance;
 using testing_support::coverDefect;
@@ -303,11 +304,8 @@ TEST(Matching, OutEdgeAtANodeOfBIsAnAssertionFailure) {
 TEST(Matching, GraphWithoutSidesIsSplitFirst) {
   {
     graph G;
-    std::vector<node> v;
-    for (int i = 0; i < 3; i++) v.push_back(G.new_node());
-    G.new_edge(v[0], v[1]);
-    G.new_edge(v[1], v[2]);
-    G.new_edge(v[2], v[0]);
+    std::vector<node> v = graphlib_test::addNodes(G, 3);
+    addEdges(G, v, {{0, 1}, {1, 2}, {2, 0}});
     RecordingErrorHandler handler;
     EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(G); }),
               (GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}));

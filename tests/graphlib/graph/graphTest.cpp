@@ -20,6 +20,7 @@ namespace {
 using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
+using graphlib_test::addEdges;
 using graphlib_test::addNodes;
 using graphlib_test::adjIds;
 using graphlib_test::edgeIds;
@@ -312,9 +313,7 @@ TEST(Graph, DelNodeRemovesSelfLoopsAndAllEdges) {
 TEST(Graph, DelEdgeLeavesTheReversalWithoutPartner) {
   graph G;
   std::vector<node> v = addNodes(G, 2);
-  edge a = G.new_edge(v[0], v[1]);
-  edge r = G.new_edge(v[1], v[0]);
-  edge x = G.new_edge(v[1], v[0]);
+  auto [a, r, x] = addEdges(G, v, {{0, 1}, {1, 0}, {1, 0}});
   G.set_reversal(a, r);
   EXPECT_EQ(a->rev, r);
   EXPECT_EQ(r->rev, a);
@@ -547,9 +546,7 @@ TEST(Graph, DestructionGivesEveryRecordBack) {
 TEST(Graph, DeletingAHiddenNodeWithEdgesToAnotherHiddenNode) {
   RecordingGraph G;
   std::vector<node> v = addNodes(G, 3);
-  edge a = G.new_edge(v[0], v[1]);
-  edge b = G.new_edge(v[2], v[0]);
-  edge c = G.new_edge(v[0], v[0]);
+  auto [a, b, c] = addEdges(G, v, {{0, 1}, {2, 0}, {0, 0}});
   G.hide_node(v[1]);
   G.hide_node(v[0]);
   ASSERT_EQ(graphDefect(G), "");
@@ -574,9 +571,7 @@ TEST(Graph, DeletingAHiddenNodeWithEdgesToAnotherHiddenNode) {
 TEST(Graph, DelNodeOfAVisibleNodeTakesItsHiddenEdges) {
   RecordingGraph G;
   std::vector<node> v = addNodes(G, 3);
-  edge a = G.new_edge(v[0], v[1]);
-  edge b = G.new_edge(v[2], v[0]);
-  edge keep = G.new_edge(v[1], v[2]);
+  auto [a, b, keep] = addEdges(G, v, {{0, 1}, {2, 0}, {1, 2}});
   G.hide_edge(a);
   G.hide_edge(b);
   G.hide_edge(keep);
@@ -605,9 +600,7 @@ TEST(Graph, DelEdgeOfAHiddenEdgeAtAHiddenNode) {
 TEST(Graph, DelAllEdgesWithHiddenEdgesAtHiddenNodes) {
   graph G;
   std::vector<node> v = addNodes(G, 3);
-  G.new_edge(v[0], v[1]);
-  G.new_edge(v[1], v[2]);
-  edge c = G.new_edge(v[2], v[0]);
+  edge c = addEdges(G, v, {{0, 1}, {1, 2}, {2, 0}})[2];
   G.hide_edge(c);
   G.hide_node(v[1]);
   G.del_all_edges();
@@ -622,12 +615,7 @@ TEST(Graph, DelAllEdgesWithHiddenEdgesAtHiddenNodes) {
 TEST(Graph, MergeNodes) {
   graph G;
   std::vector<node> v = addNodes(G, 4);
-  edge uo = G.new_edge(v[0], v[2]);
-  edge ui = G.new_edge(v[2], v[0]);
-  edge uv = G.new_edge(v[0], v[1]);
-  edge vo = G.new_edge(v[1], v[3]);
-  edge vi = G.new_edge(v[3], v[1]);
-  edge vo2 = G.new_edge(v[1], v[2]);
+  auto [uo, ui, uv, vo, vi, vo2] = addEdges(G, v, {{0, 2}, {2, 0}, {0, 1}, {1, 3}, {3, 1}, {1, 2}});
   EXPECT_EQ(G.merge_nodes(v[0], v[1]), v[0]);
   EXPECT_EQ(graphDefect(G), "");
   EXPECT_EQ(outIds(v[0]), (Ids{uo->index(), uv->index(), vo->index(), vo2->index()}));
@@ -647,11 +635,7 @@ TEST(Graph, MergeNodes) {
 
   graph H;
   std::vector<node> w = addNodes(H, 3);
-  edge a = H.new_edge(w[0], w[2]);
-  edge b = H.new_edge(w[0], w[2]);
-  edge c = H.new_edge(w[1], w[2]);
-  edge d = H.new_edge(w[2], w[1]);
-  edge f = H.new_edge(w[1], w[0]);
+  auto [a, b, c, d, f] = addEdges(H, w, {{0, 2}, {0, 2}, {1, 2}, {2, 1}, {1, 0}});
   H.merge_nodes(a, w[1]);
   EXPECT_EQ(graphDefect(H), "");
   EXPECT_EQ(outIds(w[0]), (Ids{a->index(), c->index(), f->index(), b->index()}));
@@ -665,10 +649,7 @@ TEST(Graph, SplitEdgeKeepsBothPlaces) {
   for (bool undirected : {false, true}) {
     RecordingGraph G;
     std::vector<node> v = addNodes(G, 3);
-    edge before = G.new_edge(v[0], v[1]);
-    edge e = G.new_edge(v[0], v[1]);
-    edge after = G.new_edge(v[0], v[1]);
-    edge other = G.new_edge(v[2], v[1]);
+    auto [before, e, after, other] = addEdges(G, v, {{0, 1}, {0, 1}, {0, 1}, {2, 1}});
     if (undirected) G.make_undirected();
     G.take();
     edge e1 = nullptr, e2 = nullptr;

@@ -102,8 +102,7 @@ TEST(GraphEvents, HandlerSequenceOfEachOperation) {
   };
   for (const Case& c : cases) {
     RecordingGraph G;
-    std::vector<node> v;
-    for (int i = 0; i < 4; i++) v.push_back(G.new_node());
+    std::vector<node> v = graphlib_test::addNodes(G, 4);
     std::vector<edge> e = {G.new_edge(v[0], v[1]), G.new_edge(v[2], v[0]), G.new_edge(v[0], v[3])};
     G.calls.clear();
     c.op(G, v, e);

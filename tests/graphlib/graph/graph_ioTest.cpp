@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "GraphInvariants.h"
+#include "GraphTestSupport.h"
 #include "ProcessRunner.h"
 #include "RecordingErrorHandler.h"
 #include "graphlib/graph/node_array.h"
@@ -39,11 +40,7 @@ int readText(graph& G, const std::string& text) {
   return G.read(in);
 }
 
-std::vector<node> nodesOf(const graph& G) {
-  std::vector<node> out;
-  for (graphlib::graph_object* x = G.v_list.head; x; x = x->succ) out.push_back(static_cast<node>(x));
-  return out;
-}
+std::vector<node> nodesOf(const graph& G) { return graphlib_test::objects<node>(G.v_list); }
 
 // The edges of v's list 0 in order, as (source position, target position) in node-list order.
 std::vector<std::pair<int, int>> outList(const graph& G, node v) {

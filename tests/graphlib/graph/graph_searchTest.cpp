@@ -17,6 +17,7 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
+using graphlib_test::addEdges;
 using graphlib_test::addNodes;
 using graphlib_test::items;
 using testing_support::graphDefect;
@@ -80,12 +81,8 @@ bool twoColourable(const graph& G) {
 TEST(DepthFirstSearch, FollowsOutEdgesInPreorder) {
   graph G;
   std::vector<node> v = addNodes(G, 6);
-  G.new_edge(v[0], v[1]);
-  G.new_edge(v[0], v[2]);
-  G.new_edge(v[1], v[3]);
-  G.new_edge(v[3], v[0]);
-  G.new_edge(v[4], v[0]);  // only reaches 0 the other way round
-  G.new_edge(v[2], v[2]);
+  // 4 reaches 0, but only the other way round.
+  addEdges(G, v, {{0, 1}, {0, 2}, {1, 3}, {3, 0}, {4, 0}, {2, 2}});
   node_array<bool> reached(G, false);
   EXPECT_EQ(items(graphlib::DFS(G, v[0], reached)), (std::vector<node>{v[0], v[1], v[3], v[2]}));
   EXPECT_FALSE(reached[v[4]]);
@@ -96,9 +93,7 @@ TEST(DepthFirstSearch, FollowsOutEdgesInPreorder) {
 TEST(DepthFirstSearch, UndirectedGraphFollowsEveryEdge) {
   graph G;
   std::vector<node> v = addNodes(G, 4);
-  G.new_edge(v[0], v[1]);
-  G.new_edge(v[2], v[1]);
-  G.new_edge(v[3], v[0]);
+  addEdges(G, v, {{0, 1}, {2, 1}, {3, 0}});
   G.make_undirected();
   node_array<bool> reached(G, false);
   EXPECT_EQ(items(graphlib::DFS(G, v[0], reached)), (std::vector<node>{v[0], v[1], v[2], v[3]}));
@@ -107,9 +102,7 @@ TEST(DepthFirstSearch, UndirectedGraphFollowsEveryEdge) {
 TEST(DepthFirstSearch, SearchesShareOneReachedMap) {
   graph G;
   std::vector<node> v = addNodes(G, 4);
-  G.new_edge(v[0], v[1]);
-  G.new_edge(v[1], v[2]);
-  G.new_edge(v[2], v[3]);
+  addEdges(G, v, {{0, 1}, {1, 2}, {2, 3}});
   node_array<bool> reached(G, false);
   reached[v[2]] = true;
   // The start is listed although reached already; reached nodes are not entered.

@@ -26,6 +26,7 @@ using graphlib::node_array;
 using graphlib_test::addNodes;
 using graphlib_test::edgeIds;
 using graphlib_test::Ids;
+using graphlib_test::ids;
 using graphlib_test::inIds;
 using graphlib_test::nodeIds;
 using graphlib_test::outIds;
@@ -103,15 +104,12 @@ TEST(GraphSort, EdgeListOrderBecomesTheOrderOfEveryAdjacencyList) {
     if (undirected) {
       RecordingErrorHandler quiet(RecordingErrorHandler::Mode::Return);  // the self-loops go, with a warning
       G.make_undirected();
-      E.clear();
-      for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) E.push_back(static_cast<edge>(x));
+      E = graphlib_test::objects<edge>(G.e_list);
     }
     std::shuffle(E.begin(), E.end(), std::mt19937(9));
     G.sort_edges(listOf(E));
     ASSERT_EQ(graphDefect(G), "") << undirected;
-    Ids order;
-    for (edge e : E) order.push_back(e->index());
-    EXPECT_EQ(edgeIds(G.e_list), order);
+    EXPECT_EQ(edgeIds(G.e_list), ids(E));
     // The model: each list holds its edges in L's relative order.
     for (node x : v) {
       Ids out, in;
@@ -231,9 +229,7 @@ TEST(GraphSort, MapSortsOrderByTheValues) {
   auto expectOrder = [&](const std::function<bool(node, node)>& less, const char* what) {
     std::vector<node> expected = v;
     std::sort(expected.begin(), expected.end(), less);
-    Ids ids;
-    for (node x : expected) ids.push_back(x->index());
-    EXPECT_EQ(nodeIds(G.v_list), ids) << what;
+    EXPECT_EQ(nodeIds(G.v_list), ids(expected)) << what;
     EXPECT_EQ(graphDefect(G), "") << what;
   };
   G.sort_nodes(ints);
@@ -249,9 +245,7 @@ TEST(GraphSort, MapSortsOrderByTheValues) {
   G.sort_edges(edgeKeys);
   std::vector<edge> byKey = E;
   std::sort(byKey.begin(), byKey.end(), [&](edge a, edge b) { return edgeKeys[a] < edgeKeys[b]; });
-  Ids ids;
-  for (edge e : byKey) ids.push_back(e->index());
-  EXPECT_EQ(edgeIds(G.e_list), ids);
+  EXPECT_EQ(edgeIds(G.e_list), ids(byKey));
   EXPECT_EQ(graphDefect(G), "");
 }
 
@@ -267,18 +261,14 @@ TEST(GraphSort, BucketSortsAreStable) {
   std::vector<node> expected = v;
   std::stable_sort(expected.begin(), expected.end(), [&](node a, node b) { return key[a] < key[b]; });
   G.bucket_sort_nodes(key);
-  Ids ids;
-  for (node x : expected) ids.push_back(x->index());
-  EXPECT_EQ(nodeIds(G.v_list), ids);
+  EXPECT_EQ(nodeIds(G.v_list), ids(expected));
 
-  std::vector<edge> edgesBefore;
-  for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) edgesBefore.push_back(static_cast<edge>(x));
+  std::vector<edge> edgesBefore = graphlib_test::objects<edge>(G.e_list);
   auto ord = [](const edge& e) { return e->source->index() % 4; };
   std::vector<edge> expectedEdges = edgesBefore;
   std::stable_sort(expectedEdges.begin(), expectedEdges.end(), [&](edge a, edge b) { return ord(a) < ord(b); });
   G.bucket_sort_edges(0, 3, ord);
-  Ids edgeOrder;
-  for (edge e : expectedEdges) edgeOrder.push_back(e->index());
+  const Ids edgeOrder = ids(expectedEdges);
   EXPECT_EQ(edgeIds(G.e_list), edgeOrder);
   EXPECT_EQ(graphDefect(G), "");
   G.bucket_sort_edges(ord);

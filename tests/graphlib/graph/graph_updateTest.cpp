@@ -23,6 +23,7 @@ using graphlib::face;
 using graphlib::graph;
 using graphlib::list;
 using graphlib::node;
+using graphlib_test::addEdges;
 using graphlib_test::addNodes;
 using graphlib_test::adjIds;
 using graphlib_test::edgeIds;
@@ -39,10 +40,7 @@ using testing_support::RecordingErrorHandler;
 TEST(GraphQueries, ListsOfObjectsAndNeighbours) {
   graph G;
   std::vector<node> v = addNodes(G, 4);
-  edge a = G.new_edge(v[0], v[1]);
-  edge b = G.new_edge(v[2], v[0]);
-  edge c = G.new_edge(v[0], v[0]);
-  edge d = G.new_edge(v[0], v[3]);
+  auto [a, b, c, d] = addEdges(G, v, {{0, 1}, {2, 0}, {0, 0}, {0, 3}});
   const list<edge>& all = G.all_edges();
   EXPECT_EQ(ids(all), (Ids{0, 1, 2, 3}));
   G.del_edge(b);
@@ -206,9 +204,7 @@ TEST(GraphMoves, RevEdgeAppendsAtTheNewEnds) {
 TEST(GraphMoves, RevAllEdges) {
   graph G;
   std::vector<node> v = addNodes(G, 3);
-  G.new_edge(v[0], v[1]);
-  G.new_edge(v[1], v[2]);
-  G.new_edge(v[0], v[2]);
+  addEdges(G, v, {{0, 1}, {1, 2}, {0, 2}});
   G.rev_all_edges();
   EXPECT_EQ(graphDefect(G), "");
   for (edge e : graphlib_test::items(G.all_edges())) EXPECT_GT(e->source->index(), e->target->index());
@@ -265,9 +261,7 @@ TEST(GraphMoves, MoveEdgeForms) {
 TEST(GraphMoves, RefusedMovesChangeNothing) {
   graph G;
   std::vector<node> v = addNodes(G, 3);
-  edge a = G.new_edge(v[0], v[1]);
-  edge b = G.new_edge(v[1], v[2]);
-  edge h = G.new_edge(v[2], v[0]);
+  auto [a, b, h] = addEdges(G, v, {{0, 1}, {1, 2}, {2, 0}});
   G.hide_edge(h);
   RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
   G.move_edge(h, v[0], v[1]);
@@ -297,9 +291,7 @@ TEST(GraphMoves, UndirectedMoveToTheOtherEnd) {
   graph U;
   U.make_undirected();
   std::vector<node> u = addNodes(U, 3);
-  edge a = U.new_edge(u[0], u[1]);
-  edge e = U.new_edge(u[0], u[1]);
-  edge b = U.new_edge(u[1], u[2]);
+  auto [a, e, b] = addEdges(U, u, {{0, 1}, {0, 1}, {1, 2}});
   U.move_edge(e, u[1], u[0]);  // the new source is the old target
   EXPECT_EQ(graphDefect(U), "");
   EXPECT_EQ(e->source, u[1]);
@@ -311,9 +303,7 @@ TEST(GraphMoves, UndirectedMoveToTheOtherEnd) {
 TEST(GraphMoves, InsertReverseEdges) {
   graph G;
   std::vector<node> v = addNodes(G, 3);
-  G.new_edge(v[0], v[1]);
-  G.new_edge(v[1], v[2]);
-  G.new_edge(v[2], v[2]);
+  addEdges(G, v, {{0, 1}, {1, 2}, {2, 2}});
   list<edge> R = G.insert_reverse_edges();
   EXPECT_EQ(ids(R), (Ids{3, 4, 5}));
   EXPECT_EQ(G.number_of_edges(), 6);
