@@ -1,6 +1,7 @@
 #include "graphlib/graph/graph.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "graphlib/base/error.h"
@@ -24,6 +25,19 @@ T* new_record(size_t bytes) {
   void* mem = std_memory_mgr.allocate_bytes(bytes);
   std::memset(mem, 0, bytes);
   return static_cast<T*>(mem);
+}
+
+// Hands every object of the lists to `release` (its successor read first) and empties the lists.
+template <class T, class Release>
+void release_lists(std::initializer_list<graph_obj_list_base*> lists, Release release) {
+  for (graph_obj_list_base* objects : lists) {
+    for (graph_object* x = objects->head; x != nullptr;) {
+      graph_object* next = x->succ;
+      release(as<T>(x));
+      x = next;
+    }
+    objects->clear();
+  }
 }
 
 }  // namespace
@@ -626,14 +640,7 @@ void graph::clear() {
 }
 
 void graph::release_all_nodes() {
-  for (graph_obj_list_base* objects : {&v_list, &v_hidden, &v_free}) {
-    for (graph_object* x = objects->head; x != nullptr;) {
-      graph_object* next = x->succ;
-      dealloc_node(as<node_struct>(x));
-      x = next;
-    }
-    objects->clear();
-  }
+  release_lists<node_struct>({&v_list, &v_hidden, &v_free}, [this](node v) { dealloc_node(v); });
   all_nodes_cache.clear();
   max_node_index = -1;
 }
@@ -648,14 +655,7 @@ void graph::restore_restorable_edges() {
 }
 
 void graph::release_all_edges() {
-  for (graph_obj_list_base* objects : {&e_list, &e_hidden, &e_free}) {
-    for (graph_object* x = objects->head; x != nullptr;) {
-      graph_object* next = x->succ;
-      dealloc_edge(as<edge_struct>(x));
-      x = next;
-    }
-    objects->clear();
-  }
+  release_lists<edge_struct>({&e_list, &e_hidden, &e_free}, [this](edge e) { dealloc_edge(e); });
   all_edges_cache.clear();
   max_edge_index = -1;
 }
@@ -670,14 +670,7 @@ void graph::del_all_edges() {
 }
 
 void graph::del_all_faces() {
-  for (graph_obj_list_base* objects : {&f_list, &f_free}) {
-    for (graph_object* x = objects->head; x != nullptr;) {
-      graph_object* next = x->succ;
-      dealloc_face(as<face_struct>(x));
-      x = next;
-    }
-    objects->clear();
-  }
+  release_lists<face_struct>({&f_list, &f_free}, [this](face f) { dealloc_face(f); });
   if (edge_to_face != nullptr) {
     delete edge_to_face;
     edge_to_face = nullptr;
