@@ -40,6 +40,17 @@ void release_lists(std::initializer_list<graph_obj_list_base*> lists, Release re
   }
 }
 
+// Makes u the source of v's out-edges and the target of its in-edges.
+void take_adj_ends(node v, node u) {
+  for (int i = 0; i < 2; i++) {
+    for (edge e = v->first_adj_edge[i]; e != nullptr;) {
+      edge next = e->succ_adj_edge[i];
+      (i == 0 ? e->source : e->target) = u;
+      e = next;
+    }
+  }
+}
+
 }  // namespace
 
 graph::graph()
@@ -375,16 +386,7 @@ node graph::merge_nodes(node u, node v) {
     return u;
   }
   if (u == v) return u;
-  for (edge e = v->first_adj_edge[0]; e != nullptr;) {
-    edge next = e->succ_adj_edge[0];
-    e->source = u;
-    e = next;
-  }
-  for (edge e = v->first_adj_edge[1]; e != nullptr;) {
-    edge next = e->succ_adj_edge[1];
-    e->target = u;
-    e = next;
-  }
+  take_adj_ends(v, u);
   u->append_adj_list(0, v, 0);
   u->append_adj_list(1, v, 1);
   move_hidden_ends(v, u);
@@ -408,16 +410,7 @@ node graph::merge_nodes(edge e, node v) {
   node u = e->source;
   if (u == v) return u;
   if (e == u->last_adj_edge[0]) return merge_nodes(u, v);
-  for (edge x = v->first_adj_edge[0]; x != nullptr;) {
-    edge next = x->succ_adj_edge[0];
-    x->source = u;
-    x = next;
-  }
-  for (edge x = v->first_adj_edge[1]; x != nullptr;) {
-    edge next = x->succ_adj_edge[1];
-    x->target = u;
-    x = next;
-  }
+  take_adj_ends(v, u);
   if (v->first_adj_edge[0] != nullptr) u->insert_adj_list(0, e, v, 0);
   if (v->first_adj_edge[1] != nullptr) u->append_adj_list(1, v, 1);
   move_hidden_ends(v, u);
