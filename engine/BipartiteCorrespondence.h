@@ -3,14 +3,12 @@
 // 0): every pair that Sel admits within thr is an edge from a residue of the
 // pivot A to one of the moved structure B; a maximum matching of that graph
 // pairs each residue at most once, regardless of sequence order.
-#include <cmath>
 #include <cstddef>
 #include <iostream>
 #include <vector>
 
+#include "engine/AdmittedPairs.h"
 #include "engine/PointSelectors.h"
-#include "geometry/GeomHash.h"
-#include "geometry/Vector3.h"
 #include "graphlib/graph/bipartite_matching.h"
 #include "graphlib/graph/param_graph.h"
 
@@ -32,22 +30,9 @@ Match getCorrespondance(const Molecule& A, const Molecule& B, float thr) {
     nodesB.push_back(G.new_node(sizeA + static_cast<int>(j)));
     LB.append(nodesB.back());
   }
-  // No grid of a non-positive cell size exists, and such a distance admits
-  // nothing it could find.
-  if (thr > 0.0f && std::isfinite(thr)) {
-    GeomHash<Vector3, int> hash(3, thr);
-    for (std::size_t j = 0; j < B.size(); ++j) hash.insert(B.position(j), static_cast<int>(j));
-    HashResult<int> result;
-    for (std::size_t i = 0; i < A.size(); ++i) {
-      hash.query(A.position(i), thr, result);
-      for (auto it = result.begin(); it != result.end(); ++it) {
-        const std::size_t j = static_cast<std::size_t>(*it);
-        typename Sel::ValueType value;
-        if (Sel::admit(A[i], B[j], value)) G.new_edge(nodesA[i], nodesB[j], 0.0f);
-      }
-      result.clear();
-    }
-  }
+  forEachAdmittedPair<Sel>(A, B, thr, [&](std::size_t i, std::size_t j, typename Sel::ValueType) {
+    G.new_edge(nodesA[i], nodesB[j], 0.0f);
+  });
 
   graphlib::list<graphlib::edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(G, LA, LB);
   Match match;

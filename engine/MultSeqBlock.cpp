@@ -4,17 +4,16 @@
 #include <iostream>
 
 #include "engine/FastSeqBlock.h"
+#include "engine/internal/Fatal.h"
 #include "structure/AtomMolecule.h"
 #include "support/FpuMode.h"
 
 namespace {
+
+using engine_internal::fatal;
+
 // Before the timer below, so that everything after runs in the same mode.
 const int fpuModeSet = setDoubleIeeeMode();
-
-[[noreturn]] void fatal(std::ostream& os, const char* message) {
-  os << message << std::endl;
-  std::exit(1);
-}
 
 // Where seed x places structure m: the identity for its pivot, the
 // transformation of the first slot holding m otherwise; null when x does not

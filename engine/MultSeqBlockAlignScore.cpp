@@ -1,12 +1,11 @@
 // Scores of a refined alignment: its size or mean PAM250 similarity, and the
 // mean RMSD of its superposition.
 #include <cmath>
-#include <cstdlib>
-#include <iostream>
 #include <vector>
 
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/internal/TableColumns.h"
 #include "structure/AminoAcid.h"
 #include "structure/AminoAcidScore.h"
 #include "structure/AtomMolecule.h"
@@ -17,14 +16,7 @@ float MultSeqBlock::calcAlignScore(const std::vector<AtomMolecule*>& mols,
   const int scoring = Parameters::getInt("Scoring", 0);
   if (scoring == 0 || scoring == 2) return static_cast<float>(table.size());
 
-  std::vector<int> columns(1, ref);
-  for (std::size_t k = 0; k < blocks.size(); ++k) {
-    if (!blocks[k]) {
-      std::cout << "error" << std::endl;
-      std::exit(1);
-    }
-    columns.push_back(ids[k]);
-  }
+  const std::vector<int> columns = engine_internal::tableColumns(*this);
   const int again = Parameters::getInt("Scoring", 0);
   if (again != 1 && again != 3) return 0.0f;
   // 0/0 has no meaning; nothing aligned scores 0.

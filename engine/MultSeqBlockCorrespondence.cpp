@@ -12,6 +12,9 @@
 #include "engine/MultSeqBlock.h"
 #include "engine/PointSelectors.h"
 #include "engine/SeqOrderedCorrespondence.h"
+#include "engine/internal/Fatal.h"
+#include "engine/internal/ScoringSelector.h"
+#include "engine/internal/TableColumns.h"
 #include "geometry/GeomHash.h"
 #include "structure/AtomMolecule.h"
 #include "structure/FMatch.h"
@@ -19,15 +22,7 @@
 
 namespace {
 
-[[noreturn]] void fatal(std::ostream& os, const char* message) {
-  os << message << std::endl;
-  std::exit(1);
-}
-
-[[noreturn]] void undefinedScoring() {
-  std::cerr << "Scoring undefined value:" << Parameters::getInt("Scoring", 0) << std::endl;
-  std::exit(1);
-}
+using engine_internal::fatal;
 
 // The pairwise routine for one slot, chosen by "SeqOrder", "ChainEq" and
 // "Scoring" as they stand now.
@@ -36,33 +31,14 @@ FMatch pairwiseCorrespondence(const AtomMolecule& pivot, const AtomMolecule& mov
   if (seqOrder == 0) {
     if (Parameters::getFloat("ChainEq", 0.0f) == 1.0f)
       return getCorrespondance<FMatch, AtomMolecule, GeomSelectorChainEQ>(pivot, moved, thr);
-    switch (Parameters::getInt("Scoring", 0)) {
-      case 0:
-        return getCorrespondance<FMatch, AtomMolecule, GeomSelector>(pivot, moved, thr);
-      case 1:
-        return getCorrespondance<FMatch, AtomMolecule, PAM250positive_Selector>(pivot, moved, thr);
-      case 2:
-        return getCorrespondance<FMatch, AtomMolecule, BioCoreSelector>(pivot, moved, thr);
-      case 3:
-        return getCorrespondance<FMatch, AtomMolecule, PAM250_only_positive_Selector>(pivot, moved, thr);
-      default:
-        undefinedScoring();
-    }
+    return engine_internal::withScoringSelector([&](auto tag) {
+      return getCorrespondance<FMatch, AtomMolecule, typename decltype(tag)::type>(pivot, moved, thr);
+    });
   }
   if (seqOrder == 1) {
-    switch (Parameters::getInt("Scoring", 0)) {
-      case 0:
-        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, GeomSelector>(pivot, moved, thr);
-      case 1:
-        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, PAM250positive_Selector>(pivot, moved, thr);
-      case 2:
-        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, BioCoreSelector>(pivot, moved, thr);
-      case 3:
-        return getSeqOrderedCorrespondance<FMatch, AtomMolecule, PAM250_only_positive_Selector>(pivot, moved,
-                                                                                                thr);
-      default:
-        undefinedScoring();
-    }
+    return engine_internal::withScoringSelector([&](auto tag) {
+      return getSeqOrderedCorrespondance<FMatch, AtomMolecule, typename decltype(tag)::type>(pivot, moved, thr);
+    });
   }
   std::cerr << "SeqOrder undefined value:" << Parameters::getInt("SeqOrder", 0) << std::endl;
   std::exit(1);
@@ -129,11 +105,7 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
 }
 
 void MultSeqBlock::setRealAA(std::vector<AtomMolecule*>& mols, std::vector<std::vector<int> >& table) {
-  std::vector<int> columns(1, ref);
-  for (std::size_t k = 0; k < blocks.size(); ++k) {
-    if (!blocks[k]) fatal(std::cout, "error");
-    columns.push_back(ids[k]);
-  }
+  const std::vector<int> columns = engine_internal::tableColumns(*this);
   for (std::vector<int>& row : table) {
     for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c) {
       const AtomMolecule& molecule = *mols[static_cast<std::size_t>(columns[c])];

@@ -1,8 +1,8 @@
-#include <cstdlib>
 #include <iostream>
 
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/internal/TableColumns.h"
 #include "engine/internal/TransText.h"
 #include "structure/AtomMolecule.h"
 
@@ -25,14 +25,7 @@ void MultSeqBlock::printOut_BioCore(std::ostream& os, const MultSeqBlock& seed, 
 
 void MultSeqBlock::printMatchedAA(std::ostream& os, std::vector<AtomMolecule*>& mols,
                                   std::vector<std::vector<int> >& table) const {
-  std::vector<int> columns(1, ref);
-  for (std::size_t k = 0; k < blocks.size(); ++k) {
-    if (!blocks[k]) {
-      std::cout << "error" << std::endl;
-      std::exit(1);
-    }
-    columns.push_back(ids[k]);
-  }
+  const std::vector<int> columns = engine_internal::tableColumns(*this);
   os.setf(std::ios::left, std::ios::adjustfield);
   for (const std::vector<int>& row : table) {
     for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c) {

@@ -9,6 +9,8 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "engine/PointSelectors.h"
+#include "engine/internal/Fatal.h"
+#include "engine/internal/ScoringSelector.h"
 #include "geometry/GeomHash.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
@@ -16,10 +18,7 @@
 
 namespace {
 
-[[noreturn]] void fatal(std::ostream& os, const char* message) {
-  os << message << std::endl;
-  std::exit(1);
-}
+using engine_internal::fatal;
 
 // The slots' structures and transformations, in slot order; "error" for a
 // slot without a transformation, before anything is moved.
@@ -74,23 +73,10 @@ void MultSeqBlock::calcScore(const std::vector<AtomMolecule*>& mols, float thr) 
     getCorrespondenceSize<GeomSelectorChainEQ, bool>(*this, mols, thr, score);
     return;
   }
-  switch (Parameters::getInt("Scoring", 0)) {
-    case 0:
-      getCorrespondenceSize<GeomSelector, bool>(*this, mols, thr, score);
-      break;
-    case 1:
-      getCorrespondenceSize<PAM250positive_Selector, float>(*this, mols, thr, score);
-      break;
-    case 2:
-      getCorrespondenceSize<BioCoreSelector, bool>(*this, mols, thr, score);
-      break;
-    case 3:
-      getCorrespondenceSize<PAM250_only_positive_Selector, float>(*this, mols, thr, score);
-      break;
-    default:
-      std::cerr << "Scoring undefined value:" << Parameters::getInt("Scoring", 0) << std::endl;
-      std::exit(1);
-  }
+  engine_internal::withScoringSelector([&](auto tag) {
+    using Sel = typename decltype(tag)::type;
+    getCorrespondenceSize<Sel, typename Sel::ValueType>(*this, mols, thr, score);
+  });
 }
 
 int MultSeqBlock::getCorrespondenceSizeOld(const std::vector<AtomMolecule*>& mols, float thr) {

@@ -198,31 +198,24 @@ class HashLink {
   }
 
   // Widens an inner level to cells lo..hi, keeping the children in their cells.
-  void resize(int32_t lo, int32_t hi) {
-    HashLink* links = new HashLink[count(lo, hi)];
-    if (m_links) {
-      const size_t old = count(m_lowest, m_highest);
-      for (size_t i = 0; i < old; ++i) links[i + static_cast<size_t>(m_lowest - lo)] = m_links[i];
-      delete[] m_links;
-    }
-    m_links = links;
-    m_lowest = lo;
-    m_highest = hi;
-  }
+  void resize(int32_t lo, int32_t hi) { m_links = widened(m_links, lo, hi); }
 
   // Widens a leaf level to cells lo..hi, keeping the containers in their cells.
-  void buckResize(int32_t lo, int32_t hi) {
-    const size_t n = count(lo, hi);
-    Container** cells = new Container*[n];
-    for (size_t i = 0; i < n; ++i) cells[i] = nullptr;
-    if (m_cells) {
-      const size_t old = count(m_lowest, m_highest);
-      for (size_t i = 0; i < old; ++i) cells[i + static_cast<size_t>(m_lowest - lo)] = m_cells[i];
-      delete[] m_cells;
+  void buckResize(int32_t lo, int32_t hi) { m_cells = widened(m_cells, lo, hi); }
+
+  // A new array over cells lo..hi holding the old one's entries in their cells
+  // (new cells empty); releases the old one and takes the new bounds.
+  template <class Entry>
+  Entry* widened(Entry* old, int32_t lo, int32_t hi) {
+    Entry* entries = new Entry[count(lo, hi)]();
+    if (old) {
+      const size_t n = count(m_lowest, m_highest);
+      for (size_t i = 0; i < n; ++i) entries[i + static_cast<size_t>(m_lowest - lo)] = old[i];
+      delete[] old;
     }
-    m_cells = cells;
     m_lowest = lo;
     m_highest = hi;
+    return entries;
   }
 
   // Releases the subtree; the bounds stay until the next insert resets them.

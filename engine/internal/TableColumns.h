@@ -1,0 +1,22 @@
+#pragma once
+// The structure behind each column of a seed's correspondence table.
+#include <cstddef>
+#include <iostream>
+#include <vector>
+
+#include "engine/MultSeqBlock.h"
+#include "engine/internal/Fatal.h"
+
+namespace engine_internal {
+
+// The pivot, then every slot's structure; "error" for a slot without a pair.
+inline std::vector<int> tableColumns(const MultSeqBlock& seed) {
+  std::vector<int> columns(1, seed.ref);
+  for (std::size_t k = 0; k < seed.blocks.size(); ++k) {
+    if (!seed.blocks[k]) fatal(std::cout, "error");
+    columns.push_back(seed.ids[k]);
+  }
+  return columns;
+}
+
+}  // namespace engine_internal
