@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "FragmentPairs.h"
 #include "SyntheticStructure.h"
 #include "driver/Configuration.h"
 #include "driver/EngineSettings.h"
@@ -42,20 +43,14 @@ class Structures {
   std::vector<AtomMolecule*> list;
 };
 
-inline FastSeqBlock* pairOf(int i, int j, int l) {
-  FastSeqBlock* b = new FastSeqBlock();
-  b->i = i;
-  b->j = j;
-  b->l = l;
-  return b;
-}
+using testing_support::makePair;
 
 // A seed with pivot `ref` and slots `ids`, each with a zero-length pair at
 // position `position` and the transformation given (identity when none).
 inline MultSeqBlock* seedOf(int ref, const std::vector<int>& ids, float score,
                             const std::vector<RigidTrans3>& trans = {}, int position = 0) {
   std::vector<FastSeqBlock*> pairs;
-  for (std::size_t k = 0; k < ids.size(); ++k) pairs.push_back(pairOf(position, position, 0));
+  for (std::size_t k = 0; k < ids.size(); ++k) pairs.push_back(makePair(position, position, 0));
   MultSeqBlock* seed = new MultSeqBlock(pairs, ids, ref);
   for (FastSeqBlock* p : pairs) delete p;
   for (std::size_t k = 0; k < trans.size() && k < seed->trans.size(); ++k) *seed->trans[k] = trans[k];
@@ -73,7 +68,7 @@ inline EventSet* setOf(int ref, int start, int length, const std::vector<std::pa
   set->length = length;
   for (const auto& entry : entries) {
     std::list<FastSeqBlock*> pairs;
-    for (const Pair& p : entry.second) pairs.push_back(pairOf(p[0], p[1], p[2]));
+    for (const Pair& p : entry.second) pairs.push_back(makePair(p[0], p[1], p[2]));
     set->entries.emplace_back(entry.first, pairs);
   }
   return set;

@@ -22,9 +22,12 @@
 
 namespace {
 
+using seed_testing::ActiveClassification;
+using seed_testing::chainAndRotatedCopy;
 using seed_testing::EngineTest;
 using seed_testing::makeSeed;
-using seed_testing::SelectorThresholds;
+using seed_testing::MarkedThresholds;
+using seed_testing::pairsOf;
 using seed_testing::Structures;
 using seed_testing::worstMisplacement;
 using testing_support::BipartiteInstance;
@@ -33,15 +36,8 @@ using testing_support::matchingDefect;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::RandomGeometry;
-using Pairs = std::vector<std::pair<unsigned, unsigned> >;
+using Pairs = seed_testing::MatchPairs;
 using Table = std::vector<std::vector<int> >;
-
-Pairs pairsOf(const FMatch& match) {
-  Pairs pairs;
-  for (std::size_t k = 0; k < match.size(); ++k)
-    pairs.emplace_back(match[static_cast<unsigned>(k)].model, match[static_cast<unsigned>(k)].scene);
-  return pairs;
-}
 
 template <class Sel>
 FMatch matching(const AtomMolecule& a, const AtomMolecule& b, float thr) {
@@ -86,15 +82,9 @@ TEST_F(MatchingCorrespondence, IdenticalStructuresPairEveryResidueOnce) {
 }
 
 TEST_F(MatchingCorrespondence, PairsNeedNotKeepTheResidueOrder) {
-  // B lists the same points with its residues rotated by 12: A 0..11 lie at
-  // B 8..19, A 12..19 at B 0..7. The order-preserving routine keeps 12 pairs,
-  // the matching all 20, listed in B's order.
-  const auto chain = irregularChain(20, 4);
-  std::vector<Vector3> rotated(chain.begin() + 12, chain.end());
-  rotated.insert(rotated.end(), chain.begin(), chain.begin() + 12);
-  Structures s;
-  s.add(chain);
-  s.add(rotated);
+  // The order-preserving routine keeps 12 pairs, the matching all 20, listed
+  // in B's order.
+  Structures s = chainAndRotatedCopy();
   Pairs expected;
   for (unsigned j = 0; j < 20; ++j) expected.emplace_back((j + 12) % 20, j);
   EXPECT_EQ(pairsOf(matching<GeomSelector>(s[0], s[1], 1.0f)), expected);
@@ -184,10 +174,8 @@ TEST_F(MatchingCorrespondence, SelectorsDecideTheEdges) {
   t.add(three, "DAW");
   t.add(three, "KGF");
   AminoAcid_HHAG_Type hhag;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &hhag;
+  ActiveClassification classification(hhag);
   EXPECT_EQ(pairsOf(matching<BioCoreSelector>(t[0], t[1], 3.0f)), (Pairs{{0, 0}, {2, 2}}));
-  AminoAcidType::m_state = kept;
 }
 
 TEST_F(MatchingCorrespondence, NothingToPair) {
@@ -266,31 +254,17 @@ TEST_F(MatchingCorrespondence, ChainEqualityWinsOverAnUndefinedScoring) {
 }
 
 TEST_F(MatchingCorrespondence, ThresholdsAreLeftAsTheyWere) {
-  const auto chain = irregularChain(30, 5);
-  Structures s;
-  s.add(chain);
-  s.add(chain);
-  AminoAcid_HHAG_Type hhag;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &hhag;
-  const SelectorThresholds before = SelectorThresholds::current();
-  SelectorThresholds::markers().install();
-  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
-  for (int scoring = 0; scoring <= 3; ++scoring) {
-    Parameters::addParameter("Scoring", scoring);
-    EXPECT_FALSE(seed.multCorrespondence(s.list(), 3.0f).empty());
-    EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << "Scoring " << scoring;
-  }
+  MarkedThresholds check;
+  Structures& s = check.structures;
+  check.underEveryScoring([&] { EXPECT_FALSE(check.seed.multCorrespondence(s.list(), 3.0f).empty()); });
   Parameters::addParameter("ChainEq", 1);
-  EXPECT_EQ(seed.multCorrespondence(s.list(), 3.0f).size(), 30u);
+  EXPECT_EQ(check.seed.multCorrespondence(s.list(), 3.0f).size(), 30u);
   matching<GeomSelector>(s[0], s[1], 2.0f);
   matching<GeomSelectorChainEQ>(s[0], s[1], 2.0f);
   matching<PAM250positive_Selector>(s[0], s[1], 2.0f);
   matching<PAM250_only_positive_Selector>(s[0], s[1], 2.0f);
   matching<BioCoreSelector>(s[0], s[1], 2.0f);
-  EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers());
-  before.install();
-  AminoAcidType::m_state = kept;
+  check.expectMarkers("pairwise routines");
 }
 
 TEST_F(MatchingCorrespondence, PairAtExactlyTheDistanceIsAdmitted) {

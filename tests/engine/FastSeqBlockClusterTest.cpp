@@ -14,6 +14,7 @@
 namespace {
 
 using engine_test::comparePair;
+using engine_test::deleteAll;
 using engine_test::makePair;
 using engine_test::StaticsGuard;
 using testing_support::chainMolecule;
@@ -43,11 +44,6 @@ std::vector<int> positionsOf(const std::vector<FastSeqBlock*>& result, const std
 void expectConsumed(const std::vector<FastSeqBlock*>& blocks, std::size_t size) {
   EXPECT_EQ(blocks.size(), size);
   for (const FastSeqBlock* b : blocks) EXPECT_EQ(b, nullptr);
-}
-
-void deleteAll(std::vector<FastSeqBlock*>& blocks) {
-  for (FastSeqBlock* b : blocks) delete b;
-  blocks.clear();
 }
 
 TEST(FastSeqBlockClusterTest, CompatibilityOfTwoPairs) {
@@ -89,52 +85,40 @@ TEST(FastSeqBlockClusterTest, OverlapBoundIsFormedInDoublePrecision) {
   EXPECT_EQ(0.7f * 10.0f, 7.0f);
 }
 
-TEST(FastSeqBlockClusterTest, GroupsAndRepresentativesOfAHandMadeSet) {
+TEST(FastSeqBlockClusterTest, RepresentativesOfHandMadeSets) {
+  struct Case {
+    const char* what;
+    float ratio;
+    std::vector<Spec> specs;
+    // Input positions of the representatives, in the order of the groups'
+    // first members.
+    std::vector<int> representatives;
+  };
+  const std::vector<Case> cases = {
+      // 0 and 1 group; 2 fits 0 (measure 17) but not 1 (measure 15), so it
+      // starts a group of its own, which 4 joins; 3 is alone; 5 joins the first
+      // group. The longest of each group: 5 (22 pairs) for {0, 1, 5}, 4 (21
+      // pairs) for {2, 4}.
+      {"groups and representatives",
+       0.8f,
+       {{2, 2, 19}, {4, 4, 19}, {0, 0, 19}, {60, 10, 9}, {0, 1, 20}, {3, 3, 21}},
+       {5, 4, 3}},
+      // C (0..19) fits the head A (2..21) but not the second member B (4..23).
+      {"complete linkage needs every member", 0.8f, {{2, 2, 19}, {4, 4, 19}, {0, 0, 19}}, {0, 2}},
+      {"equal lengths keep the first joined member", 0.8f, {{0, 0, 19}, {1, 1, 21}, {2, 2, 21}, {1, 0, 21}}, {1}},
+      {"ratio one keeps every pair in order", 1.0f, {{0, 0, 19}, {0, 0, 19}, {1, 1, 19}, {50, 3, 4}}, {0, 1, 2, 3}},
+  };
   StaticsGuard guard;
-  FastSeqBlock::m_fOverlapRatio = 0.8f;
-  // 0 and 1 group; 2 fits 0 (measure 17) but not 1 (measure 15), so it starts
-  // a group of its own, which 4 joins; 3 is alone; 5 joins the first group.
-  std::vector<FastSeqBlock*> input =
-      makePairs({{2, 2, 19}, {4, 4, 19}, {0, 0, 19}, {60, 10, 9}, {0, 1, 20}, {3, 3, 21}});
-  const std::vector<FastSeqBlock*> original = input;
-  std::vector<FastSeqBlock*> result = FastSeqBlock::cluster(input);
-  // Representatives in the order of the groups' first members; the longest
-  // of each group: 5 (22 pairs) for {0, 1, 5}, 4 (21 pairs) for {2, 4}.
-  EXPECT_EQ(positionsOf(result, original), (std::vector<int>{5, 4, 3}));
-  expectConsumed(input, 6);
-  deleteAll(result);
-}
-
-TEST(FastSeqBlockClusterTest, CompleteLinkageNeedsEveryMember) {
-  StaticsGuard guard;
-  FastSeqBlock::m_fOverlapRatio = 0.8f;
-  // C (0..19) fits the head A (2..21) but not the second member B (4..23).
-  std::vector<FastSeqBlock*> input = makePairs({{2, 2, 19}, {4, 4, 19}, {0, 0, 19}});
-  const std::vector<FastSeqBlock*> original = input;
-  std::vector<FastSeqBlock*> result = FastSeqBlock::cluster(input);
-  EXPECT_EQ(positionsOf(result, original), (std::vector<int>{0, 2}));
-  deleteAll(result);
-}
-
-TEST(FastSeqBlockClusterTest, EqualLengthsKeepTheFirstJoinedMember) {
-  StaticsGuard guard;
-  FastSeqBlock::m_fOverlapRatio = 0.8f;
-  std::vector<FastSeqBlock*> input = makePairs({{0, 0, 19}, {1, 1, 21}, {2, 2, 21}, {1, 0, 21}});
-  const std::vector<FastSeqBlock*> original = input;
-  std::vector<FastSeqBlock*> result = FastSeqBlock::cluster(input);
-  EXPECT_EQ(positionsOf(result, original), (std::vector<int>{1}));
-  deleteAll(result);
-}
-
-TEST(FastSeqBlockClusterTest, RatioOneKeepsEveryPairInOrder) {
-  StaticsGuard guard;
-  FastSeqBlock::m_fOverlapRatio = 1.0f;
-  std::vector<FastSeqBlock*> input = makePairs({{0, 0, 19}, {0, 0, 19}, {1, 1, 19}, {50, 3, 4}});
-  const std::vector<FastSeqBlock*> original = input;
-  std::vector<FastSeqBlock*> result = FastSeqBlock::cluster(input);
-  EXPECT_EQ(result, original);
-  expectConsumed(input, 4);
-  deleteAll(result);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FastSeqBlock::m_fOverlapRatio = c.ratio;
+    std::vector<FastSeqBlock*> input = makePairs(c.specs);
+    const std::vector<FastSeqBlock*> original = input;
+    std::vector<FastSeqBlock*> result = FastSeqBlock::cluster(input);
+    EXPECT_EQ(positionsOf(result, original), c.representatives);
+    expectConsumed(input, c.specs.size());
+    deleteAll(result);
+  }
 }
 
 TEST(FastSeqBlockClusterTest, EmptyAndNullInputsGiveNothing) {

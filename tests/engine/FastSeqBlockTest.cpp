@@ -16,6 +16,7 @@
 namespace {
 
 using engine_test::comparePair;
+using engine_test::deleteAll;
 using engine_test::pointMolecule;
 using engine_test::StaticsGuard;
 using testing_support::chainMolecule;
@@ -23,11 +24,6 @@ using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::withLoopReplaced;
-
-void deleteAll(std::vector<FastSeqBlock*>& blocks) {
-  for (FastSeqBlock* b : blocks) delete b;
-  blocks.clear();
-}
 
 bool finiteTransform(const RigidTrans3& t) {
   for (int r = 0; r < 3; ++r)
@@ -102,7 +98,7 @@ TEST(FastSeqBlockTest, MovedCopyWithReplacedLoopGivesBlocksOverTheUnchangedStret
   deleteAll(blocks);
 }
 
-TEST(FastSeqBlockTest, DiagonalsComeFromTheLastPivotOffsetDownToMinusOne) {
+TEST(FastSeqBlockTest, DiagonalsComeFromTheLastPivotOffsetDownToMinusOneWithinTheShiftLimit) {
   StaticsGuard guard;
   // No two pairs of points lie at the same distance, so every fit of two
   // pairs has a positive RMSD and nothing grows under a tiny threshold.
@@ -110,30 +106,26 @@ TEST(FastSeqBlockTest, DiagonalsComeFromTheLastPivotOffsetDownToMinusOne) {
   FMolecule<Atom> other = pointMolecule({{0, 0, 0}, {5, 0, 0}});
   comparePair(pivot, other);
   FastSeqBlock::m_fRMSDthr = 0.01f;
-  std::vector<FastSeqBlock*> blocks = FastSeqBlock::createSeqBlocks(pivot, other, 3, 2, 1, 10000);
-  std::vector<std::pair<int, int>> starts;
-  for (const FastSeqBlock* b : blocks) {
-    EXPECT_EQ(b->l, 0);
-    starts.emplace_back(b->i, b->j);
+  const struct {
+    int maxShift;
+    std::vector<std::pair<int, int>> starts;
+  } cases[] = {
+      // Offsets i - j: 2, 1, 1, 0, 0, -1.
+      {10000, {{2, 0}, {1, 0}, {2, 1}, {0, 0}, {1, 1}, {0, 1}}},
+      // The shift limit skips the whole diagonal of offset 2.
+      {1, {{1, 0}, {2, 1}, {0, 0}, {1, 1}, {0, 1}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "shift limit " << c.maxShift);
+    std::vector<FastSeqBlock*> blocks = FastSeqBlock::createSeqBlocks(pivot, other, 3, 2, 1, c.maxShift);
+    std::vector<std::pair<int, int>> starts;
+    for (const FastSeqBlock* b : blocks) {
+      EXPECT_EQ(b->l, 0);
+      starts.emplace_back(b->i, b->j);
+    }
+    EXPECT_EQ(starts, c.starts);
+    deleteAll(blocks);
   }
-  // Offsets i - j: 2, 1, 1, 0, 0, -1.
-  const std::vector<std::pair<int, int>> expected = {{2, 0}, {1, 0}, {2, 1}, {0, 0}, {1, 1}, {0, 1}};
-  EXPECT_EQ(starts, expected);
-  deleteAll(blocks);
-}
-
-TEST(FastSeqBlockTest, ShiftLimitSkipsWholeDiagonals) {
-  StaticsGuard guard;
-  FMolecule<Atom> pivot = pointMolecule({{0, 0, 0}, {1, 0, 0}, {3, 0, 0}});
-  FMolecule<Atom> other = pointMolecule({{0, 0, 0}, {5, 0, 0}});
-  comparePair(pivot, other);
-  FastSeqBlock::m_fRMSDthr = 0.01f;
-  std::vector<FastSeqBlock*> blocks = FastSeqBlock::createSeqBlocks(pivot, other, 3, 2, 1, 1);
-  std::vector<std::pair<int, int>> starts;
-  for (const FastSeqBlock* b : blocks) starts.emplace_back(b->i, b->j);
-  const std::vector<std::pair<int, int>> expected = {{1, 0}, {2, 1}, {0, 0}, {1, 1}, {0, 1}};
-  EXPECT_EQ(starts, expected);
-  deleteAll(blocks);
 
   EXPECT_TRUE(FastSeqBlock::createSeqBlocks(pivot, other, 0, 0, 1, 10000).empty());
 }

@@ -15,9 +15,13 @@
 
 namespace {
 
+using seed_testing::ActiveClassification;
+using seed_testing::chainAndRotatedCopy;
 using seed_testing::EngineTest;
 using seed_testing::makeSeed;
-using seed_testing::SelectorThresholds;
+using seed_testing::MarkedThresholds;
+using seed_testing::MatchPairs;
+using seed_testing::pairsOf;
 using seed_testing::Structures;
 using seed_testing::worstMisplacement;
 using testing_support::irregularChain;
@@ -38,13 +42,6 @@ Table identityRows(int n, int width, const std::vector<int>& skip = {}) {
     if (!skipped) rows.push_back(std::vector<int>(static_cast<std::size_t>(width), r));
   }
   return rows;
-}
-
-std::vector<std::pair<unsigned, unsigned> > pairsOf(const FMatch& match) {
-  std::vector<std::pair<unsigned, unsigned> > pairs;
-  for (std::size_t k = 0; k < match.size(); ++k)
-    pairs.emplace_back(match[static_cast<unsigned>(k)].model, match[static_cast<unsigned>(k)].scene);
-  return pairs;
 }
 
 class Correspondence : public EngineTest {
@@ -103,15 +100,8 @@ TEST_F(Correspondence, RowsHoldTheResiduesPairedInEverySlot) {
 }
 
 TEST_F(Correspondence, PairsKeepTheResidueOrderOnBothSides) {
-  // The other structure lists the same points with its residues rotated by
-  // 12: A 0..11 lie at B 8..19, A 12..19 at B 0..7; only one of the two runs
-  // can be kept in order, and the longer one is.
-  const auto chain = irregularChain(20, 4);
-  std::vector<Vector3> rotated(chain.begin() + 12, chain.end());
-  rotated.insert(rotated.end(), chain.begin(), chain.begin() + 12);
-  Structures s;
-  s.add(chain);
-  s.add(rotated);
+  // Only one of the two runs can be kept in order, and the longer one is.
+  Structures s = chainAndRotatedCopy();
   MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
   const Table table = seed.multCorrespondence(s.list(), 1.0f);
   Table expected;
@@ -152,11 +142,9 @@ TEST_F(Correspondence, BioCoreScoringPairsOnlyEquivalentResidues) {
   s.add(points, "DAW");
   s.add(points, "KGF");
   AminoAcid_HHAG_Type hhag;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &hhag;
+  ActiveClassification classification(hhag);
   const FMatch match = getSeqOrderedCorrespondance<FMatch, AtomMolecule, BioCoreSelector>(s[0], s[1], 3.0f);
-  EXPECT_EQ(pairsOf(match), (std::vector<std::pair<unsigned, unsigned> >{{2, 2}, {0, 0}}));
-  AminoAcidType::m_state = kept;
+  EXPECT_EQ(pairsOf(match), (MatchPairs{{2, 2}, {0, 0}}));
 }
 
 TEST_F(Correspondence, SlotWithoutAnyPairGivesAnEmptyTableAndTheRunGoesOn) {
@@ -188,28 +176,14 @@ TEST_F(Correspondence, FewerThanThreePairsKeepThePreviousTransformation) {
 }
 
 TEST_F(Correspondence, EveryRoutineLeavesTheThresholdsAsItFoundThem) {
-  const auto chain = irregularChain(30, 5);
-  Structures s;
-  s.add(chain);
-  s.add(chain);
-  AminoAcid_HHAG_Type hhag;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &hhag;
-  const SelectorThresholds before = SelectorThresholds::current();
-  SelectorThresholds::markers().install();
-  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
-  for (int scoring = 0; scoring <= 3; ++scoring) {
-    Parameters::addParameter("Scoring", scoring);
-    EXPECT_FALSE(seed.multCorrespondence(s.list(), 3.0f).empty());
-    EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << "Scoring " << scoring;
-  }
+  MarkedThresholds check;
+  Structures& s = check.structures;
+  check.underEveryScoring([&] { EXPECT_FALSE(check.seed.multCorrespondence(s.list(), 3.0f).empty()); });
   getSeqOrderedCorrespondance<FMatch, AtomMolecule, GeomSelector>(s[0], s[1], 2.0f);
   getSeqOrderedCorrespondance<FMatch, AtomMolecule, PAM250positive_Selector>(s[0], s[1], 2.0f);
   getSeqOrderedCorrespondance<FMatch, AtomMolecule, PAM250_only_positive_Selector>(s[0], s[1], 2.0f);
   getSeqOrderedCorrespondance<FMatch, AtomMolecule, BioCoreSelector>(s[0], s[1], 2.0f);
-  EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers());
-  before.install();
-  AminoAcidType::m_state = kept;
+  check.expectMarkers("pairwise routines");
 }
 
 TEST_F(Correspondence, PairAtExactlyTheDistanceIsAdmitted) {

@@ -13,9 +13,10 @@
 
 namespace {
 
+using seed_testing::ActiveClassification;
 using seed_testing::EngineTest;
 using seed_testing::makeSeed;
-using seed_testing::SelectorThresholds;
+using seed_testing::MarkedThresholds;
 using seed_testing::Structures;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
@@ -151,8 +152,7 @@ TEST_F(CoreScore, ScoringSelectsTheSelector) {
   s.add({Vector3(0, 0, 0), Vector3(10, 0, 0)}, "DW");
   s.add({Vector3(0, 1, 0), Vector3(10, 1, 0)}, "KC");
   AminoAcid_HHAG_Type hhag;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &hhag;
+  ActiveClassification classification(hhag);
   MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
   const std::pair<int, float> cases[] = {{0, 2.0f}, {1, 2.0f}, {2, 1.0f}, {3, 1.0f}};
   for (const auto& c : cases) {
@@ -160,30 +160,15 @@ TEST_F(CoreScore, ScoringSelectsTheSelector) {
     seed.calcScore(s.list(), 3.0f);
     EXPECT_EQ(seed.score, c.second) << "Scoring " << c.first;
   }
-  AminoAcidType::m_state = kept;
 }
 
 TEST_F(CoreScore, EveryScoringLeavesTheThresholdsAsItFoundThem) {
-  const auto chain = irregularChain(30, 5);
-  Structures s;
-  s.add(chain);
-  s.add(chain);
-  AminoAcid_HHAG_Type hhag;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &hhag;
-  const SelectorThresholds before = SelectorThresholds::current();
-  SelectorThresholds::markers().install();
-  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
-  for (int scoring = 0; scoring <= 3; ++scoring) {
-    Parameters::addParameter("Scoring", scoring);
-    seed.calcScore(s.list(), 3.0f);
-    EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << "Scoring " << scoring;
-  }
+  MarkedThresholds check;
+  Structures& s = check.structures;
+  check.underEveryScoring([&] { check.seed.calcScore(s.list(), 3.0f); });
   Parameters::addParameter("ChainEq", 1);
-  seed.calcScore(s.list(), 3.0f);
-  EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << "ChainEq";
-  before.install();
-  AminoAcidType::m_state = kept;
+  check.seed.calcScore(s.list(), 3.0f);
+  check.expectMarkers("ChainEq");
 }
 
 TEST_F(CoreScore, NeverCalledCountersAgreeOnExactCopies) {
@@ -201,8 +186,7 @@ TEST_F(CoreScore, NeverCalledCountersAgreeOnExactCopies) {
   EXPECT_GT(seed_testing::worstMisplacement(s[0], s[1], *seed.trans[0]), 1.0);
 
   AminoAcidEqualType equal;
-  AminoAcidType* kept = AminoAcidType::m_state;
-  AminoAcidType::m_state = &equal;
+  ActiveClassification classification(equal);
   *seed.trans[0] = !motion;
   *seed.trans[1] = !randomRigidMotion(6);
   float score = 0.0f;
@@ -212,7 +196,6 @@ TEST_F(CoreScore, NeverCalledCountersAgreeOnExactCopies) {
   EXPECT_EQ(score, 40.0f);
   ASSERT_EQ(table.size(), 40u);
   for (int r = 0; r < 40; ++r) EXPECT_EQ(table[r], (std::vector<int>{r, r, r}));
-  AminoAcidType::m_state = kept;
 }
 
 using CoreScoreDeathTest = CoreScore;

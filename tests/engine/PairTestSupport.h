@@ -4,6 +4,7 @@
 // parameter table) when the test ends.
 #include <vector>
 
+#include "FragmentPairs.h"
 #include "engine/FastSeqBlock.h"
 #include "geometry/Vector3.h"
 #include "structure/Atom.h"
@@ -60,14 +61,12 @@ inline FMolecule<Atom> pointMolecule(const std::vector<Vector3>& points) {
   return molecule;
 }
 
-// A pair with the given fields and a fresh fit, as the clustering and the
-// covering sets see it.
-inline FastSeqBlock* makePair(int i, int j, int l) {
-  FastSeqBlock* pair = new FastSeqBlock();
-  pair->i = i;
-  pair->j = j;
-  pair->l = l;
-  return pair;
+using testing_support::makePair;
+
+// Deletes the pairs and empties the list.
+inline void deleteAll(std::vector<FastSeqBlock*>& blocks) {
+  for (FastSeqBlock* b : blocks) delete b;
+  blocks.clear();
 }
 
 }  // namespace engine_test

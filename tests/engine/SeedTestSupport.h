@@ -11,13 +11,16 @@
 #include <utility>
 #include <vector>
 
+#include "FragmentPairs.h"
 #include "SyntheticStructure.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "engine/PointSelectors.h"
+#include "structure/AminoAcidType.h"
 #include "geometry/RigidTrans3.h"
 #include "geometry/Vector3.h"
 #include "structure/AtomMolecule.h"
+#include "structure/FMatch.h"
 #include "support/Parameters.h"
 
 namespace seed_testing {
@@ -35,15 +38,9 @@ class EngineTest : public testing::Test {
 inline MultSeqBlock makeSeed(int ref, const std::vector<int>& ids, const std::vector<RigidTrans3>& transforms,
                              const std::vector<std::pair<int, int> >& spans = {}) {
   std::vector<FastSeqBlock*> pairs;
-  for (std::size_t k = 0; k < ids.size(); ++k) {
-    FastSeqBlock* b = new FastSeqBlock();
-    if (k < spans.size()) {
-      b->i = spans[k].first;
-      b->j = spans[k].first;
-      b->l = spans[k].second;
-    }
-    pairs.push_back(b);
-  }
+  for (std::size_t k = 0; k < ids.size(); ++k)
+    pairs.push_back(k < spans.size() ? testing_support::makePair(spans[k].first, spans[k].first, spans[k].second)
+                                     : testing_support::makePair(0, 0, 0));
   MultSeqBlock seed(pairs, ids, ref);
   for (FastSeqBlock* b : pairs) delete b;
   for (std::size_t k = 0; k < transforms.size() && k < seed.trans.size(); ++k) *seed.trans[k] = transforms[k];
@@ -66,6 +63,18 @@ class Structures {
   std::vector<std::unique_ptr<AtomMolecule> > m_owned;
   std::vector<AtomMolecule*> m_list;
 };
+
+// A 20-residue chain, then the same points with the residues rotated by 12:
+// A 0..11 lie at B 8..19, A 12..19 at B 0..7.
+inline Structures chainAndRotatedCopy() {
+  const std::vector<Vector3> chain = testing_support::irregularChain(20, 4);
+  std::vector<Vector3> rotated(chain.begin() + 12, chain.end());
+  rotated.insert(rotated.end(), chain.begin(), chain.begin() + 12);
+  Structures s;
+  s.add(chain);
+  s.add(rotated);
+  return s;
+}
 
 // Largest distance between the pivot's points and the other structure's
 // points with the same index once moved by t.
@@ -100,5 +109,66 @@ struct SelectorThresholds {
 inline std::ostream& operator<<(std::ostream& os, const SelectorThresholds& t) {
   return os << "{" << t.geom << ", " << t.chain << ", " << t.bioCore << ", " << t.pam250 << "}";
 }
+
+using MatchPairs = std::vector<std::pair<unsigned, unsigned> >;
+
+// The (model, scene) pairs of a match, in its order.
+inline MatchPairs pairsOf(const FMatch& match) {
+  MatchPairs pairs;
+  for (std::size_t k = 0; k < match.size(); ++k)
+    pairs.emplace_back(match[static_cast<unsigned>(k)].model, match[static_cast<unsigned>(k)].scene);
+  return pairs;
+}
+
+// Makes `state` the active residue classification for the guard's lifetime.
+class ActiveClassification {
+ public:
+  explicit ActiveClassification(AminoAcidType& state) : m_kept(AminoAcidType::m_state) {
+    AminoAcidType::m_state = &state;
+  }
+  ~ActiveClassification() { AminoAcidType::m_state = m_kept; }
+  ActiveClassification(const ActiveClassification&) = delete;
+  ActiveClassification& operator=(const ActiveClassification&) = delete;
+
+ private:
+  AminoAcidType* m_kept;
+};
+
+// Two copies of one chain, a one-slot seed on them, the HHAG classification
+// active and marker values in every selector threshold, all put back at the
+// end: whatever runs in between must leave the markers as it found them.
+class MarkedThresholds {
+ public:
+  MarkedThresholds() : m_kept(SelectorThresholds::current()) {
+    const std::vector<Vector3> chain = testing_support::irregularChain(30, 5);
+    structures.add(chain);
+    structures.add(chain);
+    SelectorThresholds::markers().install();
+  }
+  ~MarkedThresholds() { m_kept.install(); }
+  MarkedThresholds(const MarkedThresholds&) = delete;
+  MarkedThresholds& operator=(const MarkedThresholds&) = delete;
+
+  void expectMarkers(const std::string& after) const {
+    EXPECT_EQ(SelectorThresholds::current(), SelectorThresholds::markers()) << after;
+  }
+  // Calls call() under every "Scoring", 0 to 3, each followed by the check.
+  template <class Call>
+  void underEveryScoring(Call call) {
+    for (int scoring = 0; scoring <= 3; ++scoring) {
+      Parameters::addParameter("Scoring", scoring);
+      call();
+      expectMarkers("Scoring " + std::to_string(scoring));
+    }
+  }
+
+  Structures structures;
+  MultSeqBlock seed = makeSeed(0, {1}, {RigidTrans3()});
+
+ private:
+  AminoAcid_HHAG_Type m_hhag;
+  ActiveClassification m_classification{m_hhag};
+  SelectorThresholds m_kept;
+};
 
 }  // namespace seed_testing

@@ -21,9 +21,13 @@ struct Case {
   Pairs out;
 };
 
+void setTrue(DynProg& dp, const Pairs& cells) {
+  for (const auto& p : cells) dp.entry(p.first, p.second) = true;
+}
+
 void runCase(const Case& c, Pairs& out, int& best) {
   DynProg dp(c.n, c.m, false);
-  for (const auto& p : c.trueCells) dp.entry(p.first, p.second) = true;
+  setTrue(dp, c.trueCells);
   dp.getBestAlignment(out, best);
 }
 
@@ -70,49 +74,40 @@ TEST(SimpleDynProg, CellsOfTheDiagonalCase) {
   }
 }
 
-TEST(SimpleDynProg, DiagonalWinsTiesEvenOverAFalseEntry) {
-  // Cell (2,2): D = 1 + 0, U = 1, L = 1; the diagonal takes it, so the
-  // traceback crosses the false entry (1,1) without appending it.
-  DynProg dp(2, 2, false);
-  dp.entry(0, 0) = true;
-  Pairs out;
-  int best = 0;
-  dp.getBestAlignment(out, best);
-  EXPECT_EQ(dp.cell(2, 2).move, 2);
-  EXPECT_EQ(dp.cell(2, 2).value, 1);
-  EXPECT_EQ(best, 1);
-  EXPECT_EQ(out, (Pairs{{0, 0}}));
-}
-
-TEST(SimpleDynProg, UpLeftTieGoesLeftWhenTheDiagonalIsPositive) {
-  // Cell (3,3) of {(0,0),(1,2),(2,1)}: D = 1 + 0, U = 2, L = 2.
-  DynProg dp(3, 3, false);
-  dp.entry(0, 0) = true;
-  dp.entry(1, 2) = true;
-  dp.entry(2, 1) = true;
-  Pairs out;
-  int best = 0;
-  dp.getBestAlignment(out, best);
-  EXPECT_EQ(dp.cell(3, 3).value, 2);
-  EXPECT_EQ(dp.cell(3, 3).move, 0);
-  EXPECT_EQ(best, 2);
-  // The first cell holding 2 is (2,3).
-  EXPECT_EQ(out, (Pairs{{1, 2}, {0, 0}}));
-}
-
-TEST(SimpleDynProg, LeftWinsWhenItExceedsTheDiagonal) {
-  // Cell (2,3) of {(0,0),(0,2),(1,1)}: D = 1 + 0, U = 1, L = 2.
-  DynProg dp(2, 3, false);
-  dp.entry(0, 0) = true;
-  dp.entry(0, 2) = true;
-  dp.entry(1, 1) = true;
-  Pairs out;
-  int best = 0;
-  dp.getBestAlignment(out, best);
-  EXPECT_EQ(dp.cell(2, 3).value, 2);
-  EXPECT_EQ(dp.cell(2, 3).move, 0);
-  EXPECT_EQ(best, 2);
-  EXPECT_EQ(out, (Pairs{{1, 1}, {0, 0}}));
+// How one cell settles a tie or a near-tie between its three moves (D the
+// diagonal, U up, L left), and what the traceback makes of it.
+TEST(SimpleDynProg, TieBreaksAtOneCell) {
+  struct TieCase {
+    const char* name;
+    int n;
+    int m;
+    Pairs trueCells;
+    int i, j, value, move;
+    int best;
+    Pairs out;
+  };
+  const std::vector<TieCase> cases = {
+      // Cell (2,2): D = 1 + 0, U = 1, L = 1; the diagonal takes it, so the
+      // traceback crosses the false entry (1,1) without appending it.
+      {"diagonal wins ties even over a false entry", 2, 2, {{0, 0}}, 2, 2, 1, 2, 1, {{0, 0}}},
+      // Cell (3,3): D = 1 + 0, U = 2, L = 2. The first cell holding 2 is (2,3).
+      {"up-left tie goes left when the diagonal is positive", 3, 3, {{0, 0}, {1, 2}, {2, 1}}, 3, 3, 2, 0, 2,
+       {{1, 2}, {0, 0}}},
+      // Cell (2,3): D = 1 + 0, U = 1, L = 2.
+      {"left wins when it exceeds the diagonal", 2, 3, {{0, 0}, {0, 2}, {1, 1}}, 2, 3, 2, 0, 2, {{1, 1}, {0, 0}}},
+  };
+  for (const TieCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    DynProg dp(c.n, c.m, false);
+    setTrue(dp, c.trueCells);
+    Pairs out;
+    int best = 0;
+    dp.getBestAlignment(out, best);
+    EXPECT_EQ(dp.cell(c.i, c.j).value, c.value);
+    EXPECT_EQ(dp.cell(c.i, c.j).move, c.move);
+    EXPECT_EQ(best, c.best);
+    EXPECT_EQ(out, c.out);
+  }
 }
 
 TEST(SimpleDynProg, AppendsBehindWhatOutAlreadyHolds) {
