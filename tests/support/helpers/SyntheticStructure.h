@@ -15,10 +15,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "RandomGeometry.h"
 #include "geometry/Matrix3.h"
 #include "geometry/RigidTrans3.h"
 #include "geometry/Vector3.h"
@@ -28,23 +28,6 @@
 #include "structure/PDB.h"
 
 namespace testing_support {
-
-// Uniform and Gaussian numbers from a fixed generator; the standard
-// distributions are avoided because their output differs between libraries.
-class SyntheticRandom {
- public:
-  explicit SyntheticRandom(unsigned seed) : m_engine(seed) {}
-  // Uniform in [0, 1).
-  double uniform() { return m_engine() / 4294967296.0; }
-  double uniform(double low, double high) { return low + (high - low) * uniform(); }
-  double normal() {
-    double u = 1.0 - uniform();
-    return std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * uniform());
-  }
-
- private:
-  std::mt19937 m_engine;
-};
 
 // One ATOM (or HETATM) record in the standard columns; `atomName` is written
 // as given into columns 12-15 (" CA ", " CB ", "HG21").
@@ -62,7 +45,7 @@ inline std::string pdbAtomLine(int serial, const std::string& atomName, const st
 // angles between 85 and 150 degrees, random torsions, and no two points that
 // are not neighbours closer than 4.
 inline std::vector<Vector3> irregularChain(int n, unsigned seed) {
-  SyntheticRandom random(seed);
+  RandomGeometry random(seed);
   std::vector<Vector3> chain;
   std::vector<double> px, py, pz;
   auto push = [&](double x, double y, double z) {
@@ -119,10 +102,10 @@ inline std::vector<Vector3> irregularChain(int n, unsigned seed) {
 // A rotation drawn uniformly (from a random unit quaternion) and a translation
 // with each component uniform in [-maxTranslation, maxTranslation].
 inline RigidTrans3 randomRigidMotion(unsigned seed, float maxTranslation = 20.0f) {
-  SyntheticRandom random(seed);
+  RandomGeometry random(seed);
   double q[4], length = 0;
   for (double& c : q) {
-    c = random.normal();
+    c = random.normal(1.0);
     length += c * c;
   }
   length = std::sqrt(length);
@@ -143,13 +126,13 @@ inline RigidTrans3 randomRigidMotion(unsigned seed, float maxTranslation = 20.0f
 // noise of standard deviation `noise` (none when 0).
 inline std::vector<Vector3> movedCopy(const std::vector<Vector3>& points, const RigidTrans3& motion,
                                       float noise = 0.0f, unsigned seed = 1) {
-  SyntheticRandom random(seed);
+  RandomGeometry random(seed);
   std::vector<Vector3> moved;
   moved.reserve(points.size());
   for (const Vector3& p : points) {
     Vector3 q = motion * p;
     if (noise != 0.0f)
-      for (int k = 0; k < 3; ++k) q[k] = static_cast<float>(q[k] + noise * random.normal());
+      for (int k = 0; k < 3; ++k) q[k] = static_cast<float>(q[k] + noise * random.normal(1.0));
     moved.push_back(q);
   }
   return moved;
