@@ -3,6 +3,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "driver/TwoStreams.h"
 #include "structure/AtomMolecule.h"
 #include "structure/CompleteMolecule.h"
 #include "support/Parameters.h"
@@ -13,8 +14,7 @@ bool checkFiles(const std::vector<std::string>& names, std::ostream& log, std::o
   for (const std::string& name : names) {
     std::ifstream file(name);
     if (!file.is_open()) {
-      log << "File: " << name << " doesn't exist." << std::endl;
-      out << "File: " << name << " doesn't exist." << std::endl;
+      writeLineToBoth(log, out, "File: ", name, " doesn't exist.");
       return false;
     }
   }
@@ -31,14 +31,11 @@ bool loadStructures(const std::vector<std::string>& names, std::vector<AtomMolec
       structure = new AtomMolecule(name);
     mols.push_back(structure);
     if (structure->empty()) {
-      const std::string message = AtomMolecule::noResiduesMessage(name);
-      log << message << std::endl;
-      out << message << std::endl;
+      writeLineToBoth(log, out, AtomMolecule::noResiduesMessage(name));
       return false;
     }
     const unsigned size = static_cast<unsigned>(structure->size());
-    log << "Molecule " << name << " size : " << size << std::endl;
-    out << "Molecule " << name << " size : " << size << std::endl;
+    writeLineToBoth(log, out, "Molecule ", name, " size : ", size);
   }
   return true;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "driver/TwoStreams.h"
 #include "engine/EventSet.h"
 #include "support/Log.h"
 #include "support/Parameters.h"
@@ -45,8 +46,7 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
 void SolutionRanking::retainSet(EventSet* set) {
   const std::size_t c = set->entries.size();
   if (c == 0) {
-    Log::fout << "Sorry, Error in main 1" << std::endl;
-    std::cout << "Sorry, Error in main 1" << std::endl;
+    writeLineToBoth(Log::fout, std::cout, "Sorry, Error in main 1");
     std::exit(1);
   }
   if (!m_keepSets) {

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "driver/Ranking.h"
+#include "driver/TwoStreams.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
@@ -54,8 +55,7 @@ class ResultFile {
 
  private:
   void report(const char* what) {
-    m_err << what << m_name << std::endl;
-    m_log << what << m_name << std::endl;
+    writeLineToBoth(m_err, m_log, what, m_name);
   }
 
   std::string m_name;
@@ -99,14 +99,9 @@ bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostr
       merged[k].pop();
     }
     const float best = ascending.back()->score;
-    log << "Num Of Mols: " << count << " Largest Solution: " << static_cast<double>(best) << std::endl;
-    out << "Num Of Mols: " << count << " Largest Solution: " << static_cast<double>(best) << std::endl;
-    if (k == 0 && Parameters::getInt("PrintHits", 0) == 1) {
-      out << "Hits : " << static_cast<double>(best) << " : " << mols[0]->name() << " : " << mols[1]->name()
-          << std::endl;
-      log << "Hits : " << static_cast<double>(best) << " : " << mols[0]->name() << " : " << mols[1]->name()
-          << std::endl;
-    }
+    writeLineToBoth(log, out, "Num Of Mols: ", count, " Largest Solution: ", static_cast<double>(best));
+    if (k == 0 && Parameters::getInt("PrintHits", 0) == 1)
+      writeLineToBoth(out, log, "Hits : ", static_cast<double>(best), " : ", mols[0]->name(), " : ", mols[1]->name());
     int number = 0;
     for (auto it = ascending.rbegin(); it != ascending.rend(); ++it, ++number) {
       MultSeqBlock* seed = *it;
