@@ -15,10 +15,12 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
          std::ostream& out) {
   const int n = static_cast<int>(mols.size());
   if (n == 2) singlePivot = true;
+  const bool fullSet = Parameters::getInt("FullSet", 0) != 0;
+  const bool onlyScoring = Parameters::getInt("OnlyScoring", 0) == 1;
   for (int r = 1;; ++r) {
     int N;
     int ref;
-    if (Parameters::getInt("FullSet", 0) != 0) {
+    if (fullSet) {
       if (r > n) break;
       N = n - 1;
       std::swap(mols[0], mols[static_cast<std::size_t>(r - 1)]);
@@ -30,11 +32,11 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
     }
     SetResults results(static_cast<std::size_t>(N));
     SeedResults msbResults(static_cast<std::size_t>(N));
-    if (Parameters::getInt("OnlyScoring", 0) == 1)
+    if (onlyScoring)
       msbResults[static_cast<std::size_t>(n - 2)].push_back(scoringOnlySeed(n));
     else
       engine(mols, ref, results, msbResults);
-    if (Parameters::getInt("FullSet", 0) != 0) {
+    if (fullSet) {
       std::swap(mols[0], mols[static_cast<std::size_t>(r - 1)]);
       renumber(results, msbResults, r);
     }

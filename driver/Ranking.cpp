@@ -30,6 +30,9 @@ SolutionRanking::~SolutionRanking() {
 void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& results,
                                     std::vector<std::vector<MultSeqBlock*> >& msbResults,
                                     std::vector<AtomMolecule*>& mols) {
+  const int iterations = Parameters::getInt("ExtIterations", 0);
+  const float thr = Parameters::getFloat("ExtThr", 0.0f);
+  const int bound = Parameters::getInt("bvResNum", 0);
   for (std::vector<EventSet*>& sets : results)
     for (EventSet*& set : sets) {
       retainSet(set);
@@ -37,8 +40,8 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
     }
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
     for (MultSeqBlock*& seed : seeds) {
-      refine(*seed, mols, Parameters::getInt("ExtIterations", 0), Parameters::getFloat("ExtThr", 0.0f));
-      retainSeed(seed, mols, Parameters::getInt("bvResNum", 0));
+      refine(*seed, mols, iterations, thr);
+      retainSeed(seed, mols, bound);
       seed = nullptr;
     }
 }

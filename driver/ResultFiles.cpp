@@ -74,6 +74,8 @@ std::string fileName(int structureCount, const char* suffix) {
 
 bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostream& log, std::ostream& out,
            std::ostream& err, const std::string& directory) {
+  const int printed = Parameters::getInt("ResNumPrint", 0);
+  const bool debug = Parameters::getInt("Debug", 0) == 1;
   bool complete = true;
   out << std::endl;
   log << std::endl;
@@ -105,9 +107,9 @@ bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostr
     int number = 0;
     for (auto it = ascending.rbegin(); it != ascending.rend(); ++it, ++number) {
       MultSeqBlock* seed = *it;
-      if (number < Parameters::getInt("ResNumPrint", 0)) {
+      if (number < printed) {
         writeSolution(os, *seed, number, mols);
-        if (Parameters::getInt("Debug", 0) == 1)
+        if (debug)
           out << "Score : " << static_cast<double>(seed->score) << " Number of k-tuples : " << seed->table.size()
               << "\n";
       }
@@ -128,7 +130,7 @@ bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostr
       if (!sets.empty()) {
         log << "Sets - Mols: " << count << " Longest (contiguous) Solution: " << sets.front()->length << std::endl;
         for (std::size_t j = 0; j < sets.size(); ++j) {
-          if (static_cast<long>(j) < Parameters::getInt("ResNumPrint", 0)) {
+          if (static_cast<long>(j) < printed) {
             os << "Solution Num : " << j << "\n\n";
             EventSet::printOut(os, *sets[j], static_cast<int>(j), mols);
             os << "\n";

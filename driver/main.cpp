@@ -80,7 +80,6 @@ int main(int argc, char* argv[]) {
   for (AtomMolecule* m : mols) delete m;
 
   Log::fout << std::endl << overall << std::endl;
-  if (Parameters::getInt("Debug", 0) == 1) std::cout << MultSeqBlock::testTimerMSB;
-  if (Parameters::getInt("Debug", 0) == 1) std::cout << "\n";
+  if (Parameters::getInt("Debug", 0) == 1) std::cout << MultSeqBlock::testTimerMSB << "\n";
   return written ? 0 : 1;
 }
