@@ -135,7 +135,7 @@ void SolutionRanking::retainSeed(MultSeqBlock* seed, const std::vector<AtomMolec
   }
   if (!duplicateMet) rebuilt.push(seed);
   std::swap(heap, rebuilt);
-  if (heap.size() > limit && !heap.empty()) {
+  if (heap.size() > limit) {
     delete heap.top();
     heap.pop();
   }
