@@ -22,7 +22,7 @@ void writeHeader(std::ostream& os, const std::vector<AtomMolecule*>& mols) {
 }
 
 void writeSolution(std::ostream& os, MultSeqBlock& seed, int number, std::vector<AtomMolecule*>& mols) {
-  std::vector<std::vector<int> > table = seed.table;
+  std::vector<std::vector<int> >& table = seed.table;
   const float rmsd = seed.calcRMSD(mols, table);
   os << "Solution Num : " << number << "\n\n";
   os << "Mult Corres Score : " << static_cast<double>(seed.score) << "\n";
