@@ -23,9 +23,10 @@ bool checkFiles(const std::vector<std::string>& names, std::ostream& log, std::o
 
 bool loadStructures(const std::vector<std::string>& names, std::vector<AtomMolecule*>& mols, std::ostream& log,
                     std::ostream& out) {
+  const bool sideChainCentroids = Parameters::getInt("PointType", 0) == 2;
   for (const std::string& name : names) {
     AtomMolecule* structure;
-    if (Parameters::getInt("PointType", 0) == 2)
+    if (sideChainCentroids)
       structure = new AtomMolecule(name, CompleteMolecule::readPDBfile(name));
     else
       structure = new AtomMolecule(name);
