@@ -23,6 +23,19 @@ void multiply(const double h[3][3], const Vec p, Vec out) {
   for (int i = 0; i < 3; ++i) out[i] = h[i][0] * p[0] + h[i][1] * p[1] + h[i][2] * p[2];
 }
 
+// out = a^T b: out[i][j] is the sum over k of a[k][i] * b[k][j].
+void transposeProduct(const double a[3][3], const double b[3][3], double out[3][3]) {
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) out[i][j] = a[0][i] * b[0][j] + a[1][i] * b[1][j] + a[2][i] * b[2][j];
+}
+
+bool allFinite(const double m[3][3]) {
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      if (!std::isfinite(m[i][j])) return false;
+  return true;
+}
+
 double determinant3(const double m[3][3]) {
   return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
          m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
@@ -51,10 +64,10 @@ void doubleRootVectors(const double m[3][3], double e, Vec single, Vec other) {
   normalize3(other);
 }
 
-// The eigenvector of a simple eigenvalue E of the packed symmetric M, taken from
-// the column of the adjugate of E I - M with the largest diagonal entry.
-void simpleRootVector(const double pm[7], double e, Vec out) {
-  const double m1 = pm[1], m2 = pm[2], m3 = pm[3], m4 = pm[4], m5 = pm[5], m6 = pm[6];
+// The eigenvector of a simple eigenvalue E of the symmetric M, taken from the
+// column of the adjugate of E I - M with the largest diagonal entry.
+void simpleRootVector(const double m[3][3], double e, Vec out) {
+  const double m1 = m[0][0], m2 = m[0][1], m3 = m[1][1], m4 = m[0][2], m5 = m[1][2], m6 = m[2][2];
   const double s1 = (e - m3) * (e - m6) - m5 * m5;
   const double s2 = m4 * m5 + (e - m6) * m2;
   const double s3 = (e - m6) * (e - m1) - m4 * m4;
@@ -77,10 +90,8 @@ void simpleRootVector(const double pm[7], double e, Vec out) {
 void closedForm(const double h[3][3], double u[3][3], double& objective) {
   const double det = determinant3(h);
   double mm[3][3];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) mm[i][j] = h[0][i] * h[0][j] + h[1][i] * h[1][j] + h[2][i] * h[2][j];
-  const double pm[7] = {0.0, mm[0][0], mm[0][1], mm[1][1], mm[0][2], mm[1][2], mm[2][2]};
-  const double m1 = pm[1], m2 = pm[2], m3 = pm[3], m4 = pm[4], m5 = pm[5], m6 = pm[6];
+  transposeProduct(h, h, mm);
+  const double m1 = mm[0][0], m2 = mm[0][1], m3 = mm[1][1], m4 = mm[0][2], m5 = mm[1][2], m6 = mm[2][2];
 
   const double spur = (m1 + m3 + m6) / 3.0;
   const double cof = (m3 * m6 - m5 * m5 + m1 * m6 - m4 * m4 + m1 * m3 - m2 * m2) / 3.0;
@@ -116,8 +127,8 @@ void closedForm(const double h[3][3], double u[3][3], double& objective) {
       e2 = spur - cth + sth;
       e3 = spur - cth - sth;
       if (e3 < 0.0) e3 = 0.0;
-      simpleRootVector(pm, e1, p1);
-      simpleRootVector(pm, e2, p2);
+      simpleRootVector(mm, e1, p1);
+      simpleRootVector(mm, e2, p2);
       cross3(p1, p2, p3);
     }
   }
@@ -161,19 +172,15 @@ double objectiveOf(const double u[3][3], const double h[3][3]) {
 // second-order conditions of the maximum of tr(U^T H) over rotations, and every
 // local maximum of that problem is global.
 bool isOptimalRotation(const double u[3][3], const double h[3][3], double scale) {
+  if (!allFinite(u)) return false;
+  double s[3][3];
+  transposeProduct(u, u, s);
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j)
-      if (!std::isfinite(u[i][j])) return false;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      const double s = u[0][i] * u[0][j] + u[1][i] * u[1][j] + u[2][i] * u[2][j];
-      if (!(std::fabs(s - (i == j ? 1.0 : 0.0)) <= 1e-9)) return false;
-    }
+      if (!(std::fabs(s[i][j] - (i == j ? 1.0 : 0.0)) <= 1e-9)) return false;
   if (!(determinant3(u) > 0.0)) return false;
 
-  double s[3][3];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) s[i][j] = u[0][i] * h[0][j] + u[1][i] * h[1][j] + u[2][i] * h[2][j];
+  transposeProduct(u, h, s);
   const double tol = kTolerance * scale;
   for (int i = 0; i < 3; ++i)
     for (int j = i + 1; j < 3; ++j)
@@ -399,8 +406,7 @@ bool BestFit::rmsdCertainlyAbove(float thr) const {
   // values. So it lies above thr once that sum is below `limit`.
   const double n = m_n;
   double m[3][3];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) m[i][j] = h[0][i] * h[0][j] + h[1][i] * h[1][j] + h[2][i] * h[2][j];
+  transposeProduct(h, h, m);
   const double trace = m[0][0] + m[1][1] + m[2][2];
   const double frob = std::sqrt(trace);
   const double target =
@@ -423,13 +429,10 @@ bool BestFit::rmsdCertainlyBelow(float thr, const Matrix3& hint) const {
       if (!(std::fabs(g - (i == j ? 1.0 : 0.0)) <= kHintTolerance)) return false;
     }
   if (!(hint.determinant() > 0.0f)) return false;
-  double frob2 = 0.0, hinted = 0.0;
+  double hinted = 0.0;
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) {
-      frob2 += h[i][j] * h[i][j];
-      hinted += static_cast<double>(hint(i, j)) * h[i][j];
-    }
-  const double frob = std::sqrt(frob2);
+    for (int j = 0; j < 3; ++j) hinted += static_cast<double>(hint(i, j)) * h[i][j];
+  const double frob = frobenius(h);
   // The solved objective is at least the hint's, less the slack; it exceeds
   // e0 / 2 by no more than the slack and rounding of e0.
   const double above = e0 - 2.0 * hinted + 2.0 * (kObjectiveSlack + kHintSlack) * frob;
@@ -465,10 +468,7 @@ void BestFit::solve(const double h[3][3], double e0, const double abar[3], const
   } else {
     quaternionFit(h, u);
     objective = objectiveOf(u, h);
-    bool finite = true;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j) finite = finite && std::isfinite(u[i][j]);
-    if (!finite) {
+    if (!allFinite(u)) {
       for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) u[i][j] = i == j ? 1.0 : 0.0;
       objective = objectiveOf(u, h);
