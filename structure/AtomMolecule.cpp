@@ -8,8 +8,6 @@
 
 float AtomMolecule::st_fThr = 3.0f;
 
-AtomMolecule::AtomMolecule() {}
-
 AtomMolecule::AtomMolecule(const std::string& fileName) : m_name(fileName) {
   std::ifstream file(fileName);
   if (file.fail() || file.bad()) {
@@ -29,19 +27,6 @@ AtomMolecule::AtomMolecule(const std::string& name, const FMolecule<Atom>& molec
     : FMolecule<Atom>(molecule), m_name(name) {
   detectRefPoints();
 }
-
-AtomMolecule::AtomMolecule(const AtomMolecule& other) : FMolecule<Atom>(other), m_name(other.m_name) {
-  for (int k = 0; k < 3; ++k) m_refPoints[k] = other.m_refPoints[k];
-}
-
-AtomMolecule& AtomMolecule::operator=(const AtomMolecule& other) {
-  FMolecule<Atom>::operator=(other);
-  m_name = other.m_name;
-  for (int k = 0; k < 3; ++k) m_refPoints[k] = other.m_refPoints[k];
-  return *this;
-}
-
-AtomMolecule::~AtomMolecule() {}
 
 void AtomMolecule::detectRefPoints() {
   const std::vector<Vector3>& p = positions();

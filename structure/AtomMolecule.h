@@ -11,15 +11,15 @@
 
 class AtomMolecule : public FMolecule<Atom> {
  public:
-  AtomMolecule();
+  AtomMolecule() = default;
   // Reads the alpha carbons of the PDB file, or the beta carbons (alpha carbon
   // for glycine) when "PointType" is 1. A file that cannot be opened ends the
   // process with status 1.
   explicit AtomMolecule(const std::string& fileName);
   AtomMolecule(const std::string& name, const FMolecule<Atom>& molecule);
-  AtomMolecule(const AtomMolecule& other);
-  AtomMolecule& operator=(const AtomMolecule& other);
-  ~AtomMolecule() override;
+  AtomMolecule(const AtomMolecule& other) = default;
+  AtomMolecule& operator=(const AtomMolecule& other) = default;
+  ~AtomMolecule() override = default;
 
   const std::string& name() const { return m_name; }
   const Vector3& refPoint(int k) const { return m_refPoints[k]; }
