@@ -64,18 +64,13 @@ bool nameMatches(const Atom& atom, const char* listed) {
 }
 
 struct FloatSum {
-  float x = 0, y = 0, z = 0;
+  Vector3 total;
   int count = 0;
   void add(const Vector3& p) {
-    x = x + p[0];
-    y = y + p[1];
-    z = z + p[2];
+    total += p;
     ++count;
   }
-  Vector3 mean() const {
-    float n = static_cast<float>(count);
-    return Vector3(x / n, y / n, z / n);
-  }
+  Vector3 mean() const { return total / static_cast<float>(count); }
 };
 
 template <class Message>

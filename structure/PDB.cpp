@@ -104,8 +104,8 @@ bool residueNameIs(const char* line, const char* name) {
 bool PDB::isATOMrec(const char* line) { return std::strncmp(line, "ATOM", 4) == 0; }
 
 AtomEntryType PDB::getAtomEntryType(const char* line) {
-  if (std::strncmp(line, "HETATM", 6) == 0) return HETATM;
-  if (std::strncmp(line, "ATOM", 4) == 0) return ATOM;
+  if (isHETATMrec(line)) return HETATM;
+  if (isATOMrec(line)) return ATOM;
   return UNK;
 }
 
