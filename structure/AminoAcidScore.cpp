@@ -56,11 +56,15 @@ const int kBlosum62[20][20] = {
     {0, -3, -3, -3, -1, -2, -2, -3, -3, 3, 1, -2, 1, -1, -2, -2, 0, -3, -1, 4},
 };
 
-// Row and column `index` get `amino` against the twenty amino acids and
-// `self` on the diagonal.
-void fillBorder(ScoreMatrix& m, int index, float amino, float self) {
-  for (int i = 0; i < index; ++i) m.cells[index][i] = m.cells[i][index] = amino;
-  m.cells[index][index] = self;
+// The gap index scores `gap` against the twenty amino acids; every other cell
+// of the ambiguous and gap indices is 0.
+void fillBorders(ScoreMatrix& m, float gap) {
+  for (int i = 0; i < UNKNOWN_IDX; ++i) {
+    m.cells[GAP_IDX][i] = m.cells[i][GAP_IDX] = gap;
+    m.cells[UNKNOWN_IDX][i] = m.cells[i][UNKNOWN_IDX] = 0.0f;
+  }
+  m.cells[UNKNOWN_IDX][UNKNOWN_IDX] = m.cells[GAP_IDX][GAP_IDX] = 0.0f;
+  m.cells[UNKNOWN_IDX][GAP_IDX] = m.cells[GAP_IDX][UNKNOWN_IDX] = 0.0f;
 }
 
 }  // namespace
@@ -78,9 +82,7 @@ void ScoreMatrix::updateMinMax() {
 PAM250::PAM250() {
   for (int i = 0; i < 20; ++i)
     for (int j = i; j < 20; ++j) cells[i][j] = cells[j][i] = static_cast<float>(kPam250Upper[i][j - i]);
-  fillBorder(*this, GAP_IDX, -8.0f, 0.0f);
-  fillBorder(*this, UNKNOWN_IDX, 0.0f, 0.0f);
-  cells[UNKNOWN_IDX][GAP_IDX] = cells[GAP_IDX][UNKNOWN_IDX] = 0.0f;
+  fillBorders(*this, -8.0f);
   updateMinMax();
 }
 
@@ -89,9 +91,7 @@ BLOSUM62::BLOSUM62() {
     for (int j = 0; j < 20; ++j)
       cells[AminoAcid::getResidueTypeIndx(kBlosumOrder[i])][AminoAcid::getResidueTypeIndx(kBlosumOrder[j])] =
           static_cast<float>(kBlosum62[i][j]);
-  fillBorder(*this, GAP_IDX, -4.0f, 0.0f);
-  fillBorder(*this, UNKNOWN_IDX, 0.0f, 0.0f);
-  cells[UNKNOWN_IDX][GAP_IDX] = cells[GAP_IDX][UNKNOWN_IDX] = 0.0f;
+  fillBorders(*this, -4.0f);
   updateMinMax();
 }
 
