@@ -40,6 +40,14 @@ void release_lists(std::initializer_list<graph_obj_list_base*> lists, Release re
   }
 }
 
+// The entries a freed object holds in the data slots of the maps registered for its kind.
+void clear_slot_entries(const list<graph_map<graph>*>& maps, void** data) {
+  for (dlink* it = maps.first(); it != nullptr; it = it->succ) {
+    graph_map<graph>* M = maps.contents(it);
+    if (M->slot >= 1) M->clear_entry(data[M->slot]);
+  }
+}
+
 // Makes u the source of v's out-edges and the target of its in-edges.
 void take_adj_ends(node v, node u) {
   for (int i = 0; i < 2; i++) {
@@ -330,10 +338,7 @@ void graph::del_node(node v) {
   if (parent == nullptr) clear_node_entry(v->data[0]);
   v_list.remove(v);
   v_free.push(v);
-  for (dlink* it = reg.maps[0].first(); it != nullptr; it = it->succ) {
-    graph_map<graph>* M = reg.maps[0].contents(it);
-    if (M->slot >= 1) M->clear_entry(v->data[M->slot]);
-  }
+  clear_slot_entries(reg.maps[0], v->data);
   if (events_enabled) post_del_node_handler();
 }
 
@@ -357,10 +362,7 @@ void graph::del_edge(edge e) {
   if (parent == nullptr) clear_edge_entry(e->data[0]);
   e_list.remove(e);
   e_free.push(e);
-  for (dlink* it = reg.maps[1].first(); it != nullptr; it = it->succ) {
-    graph_map<graph>* M = reg.maps[1].contents(it);
-    if (M->slot >= 1) M->clear_entry(e->data[M->slot]);
-  }
+  clear_slot_entries(reg.maps[1], e->data);
   if (events_enabled) post_del_edge_handler(v, w);
 }
 
@@ -373,10 +375,7 @@ void graph::del_hidden_edge(edge e) {
   e_hidden.remove(e);
   e->id &= index_mask;
   e_free.push(e);
-  for (dlink* it = reg.maps[1].first(); it != nullptr; it = it->succ) {
-    graph_map<graph>* M = reg.maps[1].contents(it);
-    if (M->slot >= 1) M->clear_entry(e->data[M->slot]);
-  }
+  clear_slot_entries(reg.maps[1], e->data);
   if (events_enabled) post_del_edge_handler(v, w);
 }
 
@@ -465,10 +464,7 @@ face graph::add_face(void* inf) {
 void graph::del_face(face f) {
   f_list.remove(f);
   f_free.push(f);
-  for (dlink* it = reg.maps[2].first(); it != nullptr; it = it->succ) {
-    graph_map<graph>* M = reg.maps[2].contents(it);
-    if (M->slot >= 1) M->clear_entry(f->data[M->slot]);
-  }
+  clear_slot_entries(reg.maps[2], f->data);
 }
 
 void graph::copy_graph(const graph& G) {
