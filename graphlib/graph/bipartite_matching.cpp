@@ -22,6 +22,15 @@ void for_all(const list<node>& L, F f) {
   for (dlink* it = L.first(); it != nullptr; it = it->succ) f(L.contents(it));
 }
 
+// The out-edges of the nodes of B, in B's order.
+list<edge> out_edges(const list<node>& B) {
+  list<edge> out;
+  for_all(B, [&](node b) {
+    for (edge e = first_out(b); e != nullptr; e = out_succ(e)) out.append(e);
+  });
+  return out;
+}
+
 // Every edge numbered in node-list order and, per node, in out-list order:
 // sorting by it puts every out-list back as it is now.
 void number_edges(const graph& G, edge_array<int>& num) {
@@ -80,12 +89,11 @@ bool find_aug_path_by_bfs(graph& G, node a, node_array<bool>& free, node_array<e
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
                                             node_array<bool>& NC, bool use_heuristic, int L) {
-  list<edge> M;
   for (dlink* it = B.first(); it != nullptr; it = it->succ) {
     node v = B.contents(it);
     if (G.outdeg(v) != 0) {
       assert_error("G.outdeg(v) == 0", "_ABMP_matching", 90);
-      return M;
+      return list<edge>();
     }
   }
 
@@ -162,9 +170,7 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const
     if (find_aug_path_by_bfs(G, a, free, pred, label)) number_of_augmentations++;
   });
 
-  for_all(B, [&](node b) {
-    for (edge e = first_out(b); e != nullptr; e = out_succ(e)) M.append(e);
-  });
+  list<edge> M = out_edges(B);
 
   // König's cover: the B ends of matched edges reachable by alternating paths
   // from the free nodes of A, and the A ends of the others.
@@ -195,11 +201,8 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B) {
   node_array<bool> NC(G, false);
-  edge_array<int> num(G, 0);
-  number_edges(G, num);
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+  list<edge> M = MAX_CARD_BIPARTITE_MATCHING(G, A, B, NC);
   CHECK_MCB(G, M, NC);
-  G.sort_edges(num);
   return M;
 }
 
@@ -211,10 +214,7 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
   }
   edge_array<int> num(G, 0);
   number_edges(G, num);
-  list<edge> R;
-  for_all(B, [&](node b) {
-    for (edge e = first_out(b); e != nullptr; e = out_succ(e)) R.append(e);
-  });
+  list<edge> R = out_edges(B);
   for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
   list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
   for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
