@@ -86,9 +86,7 @@ ch_map_elem* ch_map::place(unsigned long k, void* inf) {
 }
 
 void ch_map::copy_from(const ch_map& D, const ch_map& hooks) {
-  ch_map_elem* heads_end = D.table + D.table_size;
-  for (ch_map_elem* p = D.table + 1; p < D.free; p++) {
-    if (p < heads_end && p->key == nil_key) continue;
+  for (ch_map_elem* p = D.next_item(D.table); p != nullptr; p = D.next_item(p)) {
     place(p->key, p->inf);
     hooks.copy_inf(p->inf);
   }
@@ -161,19 +159,8 @@ void*& ch_map::access(ch_map_elem* p, unsigned long k) {
   ch_map_elem* q = p->succ;
   while (q->key != k) q = q->succ;
   if (q == &STOP) {
-    if (free == table_end) {
-      rehash();
-      p = head(k);
-    }
-    if (p->key == nil_key) {
-      p->key = k;
-      q = p;
-    } else {
-      q = free++;
-      q->key = k;
-      q->succ = p->succ;
-      p->succ = q;
-    }
+    if (free == table_end) rehash();
+    q = place(k, nullptr);
     init_inf(q->inf);
   }
   last_key = k;
@@ -209,12 +196,7 @@ ch_map_elem* ch_map::next_item(ch_map_elem* it) const {
 }
 
 void ch_map::clear_entries() {
-  settle();
-  ch_map_elem* heads_end = table + table_size;
-  for (ch_map_elem* p = table + 1; p < free; p++) {
-    if (p < heads_end && p->key == nil_key) continue;
-    clear_inf(p->inf);
-  }
+  for (ch_map_elem* p = first_item(); p != nullptr; p = next_item(p)) clear_inf(p->inf);
 }
 
 void ch_map::clear() {
