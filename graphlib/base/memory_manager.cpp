@@ -89,37 +89,27 @@ long memory_manager::free_count(size_t sz) const {
   return n;
 }
 
+void memory_manager::release_blocks(int i) {
+  for (void* b = block_list[i]; b;) {
+    void* next = next_of(b);
+    std::free(b);
+    b = next;
+  }
+  block_list[i] = nullptr;
+  free_list[i] = nullptr;
+  slot_count[i] = 0;
+  block_count[i] = 0;
+}
+
 void memory_manager::clear() {
   if (free_list == nullptr) return;
-  for (int i = 1; i <= max_sz; i++) {
-    if (slot_count[i] - free_count(i) > 0) continue;
-    void* b = block_list[i];
-    while (b) {
-      void* next = next_of(b);
-      std::free(b);
-      block_count[i]--;
-      b = next;
-    }
-    block_list[i] = nullptr;
-    free_list[i] = nullptr;
-    slot_count[i] = 0;
-  }
+  for (int i = 1; i <= max_sz; i++)
+    if (slot_count[i] - free_count(i) <= 0) release_blocks(i);
 }
 
 void memory_manager::kill() {
   if (free_list == nullptr) return;
-  for (int i = 1; i <= max_sz; i++) {
-    void* b = block_list[i];
-    while (b) {
-      void* next = next_of(b);
-      std::free(b);
-      b = next;
-    }
-    block_list[i] = nullptr;
-    free_list[i] = nullptr;
-    slot_count[i] = 0;
-    block_count[i] = 0;
-  }
+  for (int i = 1; i <= max_sz; i++) release_blocks(i);
   total = 0;
 }
 

@@ -98,6 +98,8 @@ class memory_manager {
 
  private:
   void* refill(size_t s);
+  // Frees every block of size class i and empties the class.
+  void release_blocks(int i);
   // Frees the per-size tables and leaves the manager uninitialised.
   void free_tables();
   long* block_bytes;  // bytes of the newest block of each size class
