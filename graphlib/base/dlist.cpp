@@ -21,7 +21,16 @@ dlist::dlist() : h(nullptr), t(nullptr), count(0), typed_paths(false) {}
 
 dlist::dlist(void* x) : h(nullptr), t(nullptr), count(1), typed_paths(false) { h = t = new dlink(x, nullptr, nullptr); }
 
-dlist::dlist(const dlist& L) : h(nullptr), t(nullptr), count(0), typed_paths(false) {
+dlist::dlist(const dlist& L) : h(nullptr), t(nullptr), count(0), typed_paths(false) { copy_cells(L, L); }
+
+dlist& dlist::operator=(const dlist& L) {
+  if (this == &L) return *this;
+  clear();
+  copy_cells(L, *this);
+  return *this;
+}
+
+void dlist::copy_cells(const dlist& L, const dlist& hooks) {
   int n = L.length();
   for (dlink* p = L.h; p; p = p->succ) {
     dlink* c = new dlink(p->e, t, nullptr);
@@ -32,28 +41,8 @@ dlist::dlist(const dlist& L) : h(nullptr), t(nullptr), count(0), typed_paths(fal
     t = c;
   }
   count = n;
-  if (!needs_no_hooks(L.el_type_id()))
-    for (dlink* p = h; p; p = p->succ) L.copy_el(p->e);
-}
-
-dlist& dlist::operator=(const dlist& L) {
-  if (this == &L) return *this;
-  clear();
-  int n = L.length();
-  dlink* tail = nullptr;
-  for (dlink* p = L.h; p; p = p->succ) {
-    dlink* c = new dlink(p->e, tail, nullptr);
-    if (tail)
-      tail->succ = c;
-    else
-      h = c;
-    tail = c;
-  }
-  t = tail;
-  count = n;
-  if (!needs_no_hooks(el_type_id()))
-    for (dlink* p = h; p; p = p->succ) copy_el(p->e);
-  return *this;
+  if (!needs_no_hooks(hooks.el_type_id()))
+    for (dlink* p = h; p; p = p->succ) hooks.copy_el(p->e);
 }
 
 dlist::~dlist() { clear(); }

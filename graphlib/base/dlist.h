@@ -126,6 +126,8 @@ class dlist {
   bool typed_paths;
 
  private:
+  // Fills this empty list with L's elements, duplicated with hooks' copy hook.
+  void copy_cells(const dlist& L, const dlist& hooks);
   // Pushes copies of src's elements (in order) in front of this list's.
   void prepend_copies(const dlist& src, const dlist& hooks);
   void unlink(dlink* it);
