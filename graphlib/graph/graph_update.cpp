@@ -100,10 +100,9 @@ face graph::choose_face() const {
 void graph::hide_edge(edge e) {
   if (e->hidden()) return;
   if (events_enabled) pre_hide_edge_handler(e);
-  del_adj_edge(e, e->source, e->target);
+  hide_adj_edge(e);
   e_list.remove(e);
   e_hidden.append(e);
-  e->id |= hidden_bit;
   if (events_enabled) post_hide_edge_handler(e);
 }
 
@@ -154,9 +153,7 @@ void graph::restore_edge(edge e) {
   if (events_enabled) pre_restore_edge_handler(e);
   e_hidden.remove(e);
   e_list.push(e);
-  e->source->push_adj_edge(e, 0, 0);
-  e->target->push_adj_edge(e, undirected ? 0 : 1, 1);
-  e->id &= index_mask;
+  restore_adj_edge(e);
   if (events_enabled) post_restore_edge_handler(e);
 }
 
