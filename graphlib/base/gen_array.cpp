@@ -249,21 +249,24 @@ void gen_array::int_sort(int l, int h) {
   sort_slot_values<int>(first, n, INTSORT);
 }
 
+int gen_array::search_cmp(int code, void* x, void* y) const {
+  if (code == 3) {
+    int a = graphlib_slot_value<int>(x), b = graphlib_slot_value<int>(y);
+    return a < b ? -1 : (a > b ? 1 : 0);
+  }
+  if (code == 6) {
+    double a = *static_cast<double*>(x), b = *static_cast<double*>(y);
+    return a < b ? -1 : (a > b ? 1 : 0);
+  }
+  return cmp(x, y);
+}
+
 int gen_array::binary_search(void* x) {
   int code = typed_paths ? el_type_id() : 0;
   int lo = 0, hi = sz - 1;
   while (lo <= hi) {
     int m = lo + (hi - lo) / 2;
-    int c;
-    if (code == 3) {
-      int a = graphlib_slot_value<int>(x), b = graphlib_slot_value<int>(v[m]);
-      c = a < b ? -1 : (a > b ? 1 : 0);
-    } else if (code == 6) {
-      double a = *static_cast<double*>(x), b = *static_cast<double*>(v[m]);
-      c = a < b ? -1 : (a > b ? 1 : 0);
-    } else {
-      c = cmp(x, v[m]);
-    }
+    int c = search_cmp(code, x, v[m]);
     if (c == 0) return m + Low;
     if (c > 0)
       lo = m + 1;
@@ -278,14 +281,7 @@ int gen_array::binary_locate(void* x) {
   int lo = 0, hi = sz - 1;
   while (lo <= hi) {
     int m = lo + (hi - lo) / 2;
-    bool less;
-    if (code == 3)
-      less = graphlib_slot_value<int>(x) < graphlib_slot_value<int>(v[m]);
-    else if (code == 6)
-      less = *static_cast<double*>(x) < *static_cast<double*>(v[m]);
-    else
-      less = cmp(x, v[m]) < 0;
-    if (less)
+    if (search_cmp(code, x, v[m]) < 0)
       hi = m - 1;
     else
       lo = m + 1;

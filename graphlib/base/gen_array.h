@@ -79,6 +79,8 @@ class gen_array {
   void release();
   void gen_quick_sort(void** l, void** r);
   bool needs_hooks() const;
+  // x against y for the binary searches: by the typed path of code, else by cmp.
+  int search_cmp(int code, void* x, void* y) const;
   void init_first(void* const* values, int n);
 };
 
