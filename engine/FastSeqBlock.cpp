@@ -16,7 +16,14 @@ float FastSeqBlock::m_fOverlapRatio = 1.0f;
 
 FastSeqBlock::FastSeqBlock() : i(0), j(0), l(0) {}
 
-FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(l0) {
+FastSeqBlock::GrowthTest FastSeqBlock::growthTest() {
+  const bool bottleneck = Parameters::getInt("SBlockBottleneck", 0) == 1;
+  return GrowthTest{bottleneck, bottleneck ? Parameters::getFloat("SBlockBottleneckWeight", 0.0f) : 0.0f};
+}
+
+FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : FastSeqBlock(i0, j0, l0, thr, growthTest()) {}
+
+FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr, const GrowthTest& test) : i(i0), j(j0), l(l0) {
   // Negative starts never come from the pipeline; refusing them keeps a stray
   // call from reading outside the point arrays.
   if (i < 0 || j < 0 || i + l >= m_iModelSize || j + l >= m_iTargetSize) {
@@ -26,9 +33,8 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : i(i0), j(j0), l(
   const FMolecule<Atom>& model = *m_model;
   const FMolecule<Atom>& target = *m_target;
 
-  // The optional bottleneck test; the settings cannot change while a block grows.
-  const bool bottleneck = Parameters::getInt("SBlockBottleneck", 0) == 1;
-  const float bound = bottleneck ? thr * Parameters::getFloat("SBlockBottleneckWeight", 0.0f) : 0.0f;
+  const bool bottleneck = test.bottleneck;
+  const float bound = bottleneck ? thr * test.weight : 0.0f;
   auto bottleneckPasses = [this, bottleneck, bound](const BestFit& f) {
     return !bottleneck || checkBottleneck(bound, f.rigidTrans());
   };
@@ -107,6 +113,8 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0) : i(i0), j(j0), l(l0) {
 std::vector<FastSeqBlock*> FastSeqBlock::createSeqBlocks(const FMolecule<Atom>&, const FMolecule<Atom>&, int N,
                                                          int M, int minSize, int maxShift) {
   std::vector<FastSeqBlock*> result;
+  // The settings cannot change while the blocks are made.
+  const GrowthTest test = growthTest();
   // Offsets i - j come as N-1, ..., 0, then -(M-1), ..., -1; the clustering
   // is greedy in this order.
   for (int d = N + M - 1; d >= 1; --d) {
@@ -123,7 +131,7 @@ std::vector<FastSeqBlock*> FastSeqBlock::createSeqBlocks(const FMolecule<Atom>&,
     if (std::abs(i0 - j0) > maxShift) continue;
     int k = 0;
     while (k < count) {
-      FastSeqBlock* block = new FastSeqBlock(i0 + k, j0 + k, minSize - 1, m_fRMSDthr);
+      FastSeqBlock* block = new FastSeqBlock(i0 + k, j0 + k, minSize - 1, m_fRMSDthr, test);
       if (block->l + 1 < minSize) {
         delete block;
         ++k;

@@ -69,4 +69,14 @@ class FastSeqBlock {
   static int m_iModelSize;
   static int m_iTargetSize;
   static float m_fOverlapRatio;
+
+ private:
+  // The optional bottleneck test of growing, as the settings stand: whether
+  // it applies and its distance bound as a fraction of the RMSD threshold.
+  struct GrowthTest {
+    bool bottleneck;
+    float weight;
+  };
+  static GrowthTest growthTest();
+  FastSeqBlock(int i, int j, int l, float thr, const GrowthTest& test);
 };
