@@ -131,16 +131,16 @@ std::vector<FastSeqBlock*> FastSeqBlock::createSeqBlocks(const FMolecule<Atom>&,
     if (std::abs(i0 - j0) > maxShift) continue;
     int k = 0;
     while (k < count) {
-      FastSeqBlock* block = new FastSeqBlock(i0 + k, j0 + k, minSize - 1, m_fRMSDthr, test);
-      if (block->l + 1 < minSize) {
-        delete block;
+      // Most seeds are refused: only a kept block goes to the heap.
+      const FastSeqBlock block(i0 + k, j0 + k, minSize - 1, m_fRMSDthr, test);
+      if (block.l + 1 < minSize) {
         ++k;
         continue;
       }
-      result.push_back(block);
+      result.push_back(new FastSeqBlock(block));
       // Measured from the seed, not from the left-grown start: the next seed
       // shares its first pair with the block's last one.
-      const int e = (block->i + block->l) - (i0 + k);
+      const int e = (block.i + block.l) - (i0 + k);
       k += e > 1 ? e : 1;
     }
   }
