@@ -11,18 +11,17 @@ namespace {
 
 bool debug() { return Parameters::getInt("Debug", 0) == 1; }
 
-// Whether a heap bounded by "ResNum" takes a candidate that beats its top by
+// Whether a heap bounded by `bound` takes a candidate that beats its top by
 // `better`; checked before the top is read, as an empty heap has none.
 template <class Heap, class Better>
-bool admits(const Heap& heap, Better better) {
-  const int bound = Parameters::getInt("ResNum", 0);
+bool admits(const Heap& heap, int bound, Better better) {
   if (static_cast<long>(heap.size()) < static_cast<long>(bound)) return true;
   return !heap.empty() && better(heap.top());
 }
 
 template <class Heap>
-void evictBeyondBound(Heap& heap) {
-  if (static_cast<long>(heap.size()) > static_cast<long>(Parameters::getInt("ResNum", 0))) {
+void evictBeyondBound(Heap& heap, int bound) {
+  if (static_cast<long>(heap.size()) > static_cast<long>(bound)) {
     delete heap.top();
     heap.pop();
   }
@@ -39,6 +38,8 @@ CoveringSetSweep::CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, 
       m_test2(test2),
       m_test3(test3),
       m_timed(debug()),
+      m_heapBound(0),
+      m_seedThr(0.0f),
       m_active(static_cast<std::size_t>(m_slots)),
       m_activeCount(0),
       m_setLists(static_cast<std::size_t>(m_slots)),
@@ -135,6 +136,9 @@ void CoveringSetSweep::startEvent(const SeqBlockEvent& event) {
 }
 
 void CoveringSetSweep::sweep() {
+  // The settings cannot change during the sweep.
+  m_heapBound = Parameters::getInt("ResNum", 0);
+  m_seedThr = Parameters::getFloat("SeqBlockRMSDthr", 0.0f);
   timerStart(m_test3);
   for (std::size_t p = 0; p < m_eventLists.size(); ++p) {
     if (!m_eventLists[p]) continue;
@@ -200,7 +204,7 @@ void CoveringSetSweep::handleStretch(int p, int e) {
   if (isNew) {
     timerStart(m_test1);
     MultSeqBlock* msb = new MultSeqBlock(m_chosen, m_ids, m_ref);
-    msb->calcScore(m_molecules, Parameters::getFloat("SeqBlockRMSDthr", 0.0f));
+    msb->calcScore(m_molecules, m_seedThr);
     timerStop(m_test1);
     offerSeed(n, msb);
     delete msb;
@@ -210,15 +214,15 @@ void CoveringSetSweep::handleStretch(int p, int e) {
 
 void CoveringSetSweep::offerSeed(std::size_t n, MultSeqBlock* msb) {
   SeedHeap& heap = m_seedHeaps[n];
-  if (!admits(heap, [msb](const MultSeqBlock* top) { return top->score < msb->score; })) return;
+  if (!admits(heap, m_heapBound, [msb](const MultSeqBlock* top) { return top->score < msb->score; })) return;
   heap.push(new MultSeqBlock(*msb));
-  evictBeyondBound(heap);
+  evictBeyondBound(heap, m_heapBound);
 }
 
 void CoveringSetSweep::offerSet(std::size_t n, int p, int e) {
   SetHeap& heap = m_setHeaps[n];
   const int length = e - p + 1;
-  if (!admits(heap, [length](const EventSet* top) { return top->length < length; })) return;
+  if (!admits(heap, m_heapBound, [length](const EventSet* top) { return top->length < length; })) return;
   // The set's lists: per slot the active pairs reaching e, most recently
   // started first.
   for (std::size_t k = 0; k < m_active.size(); ++k) {
@@ -229,7 +233,7 @@ void CoveringSetSweep::offerSet(std::size_t n, int p, int e) {
       if (active.ends[q] >= e) list.push_back(active.pairs[q]);
   }
   heap.push(new EventSet(m_setLists, p, e, m_ref));
-  evictBeyondBound(heap);
+  evictBeyondBound(heap, m_heapBound);
 }
 
 void CoveringSetSweep::handBack(std::vector<std::vector<EventSet*> >& results,

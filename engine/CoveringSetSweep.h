@@ -82,6 +82,9 @@ class CoveringSetSweep {
   Timer& m_test2;
   Timer& m_test3;
   bool m_timed;
+  // "ResNum" and "SeqBlockRMSDthr" as the sweep found them.
+  int m_heapBound;
+  float m_seedThr;
 
   std::vector<std::unique_ptr<std::list<SeqBlockEvent> > > m_eventLists;
   // Per slot, the pairs that have started and not yet ended, oldest first,
