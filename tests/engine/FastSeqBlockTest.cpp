@@ -329,6 +329,35 @@ TEST(FastSeqBlockTest, BottleneckRejectsASeedThatFailsIt) {
   EXPECT_EQ(block.rmsd(), 0.0f);
 }
 
+TEST(FastSeqBlockTest, CreateSeqBlocksGrowsUnderTheBottleneckSetting) {
+  StaticsGuard guard;
+  std::vector<Vector3> chain = irregularChain(30, 12);
+  std::vector<Vector3> other = chain;
+  other[15] = Vector3(other[15].x + 3.0f, other[15].y, other[15].z);
+  AtomMolecule a = chainMolecule(chain, "a");
+  AtomMolecule b = chainMolecule(other, "b");
+  comparePair(a, b);
+  FastSeqBlock::m_fRMSDthr = 10.0f;
+
+  std::vector<FastSeqBlock*> plain = FastSeqBlock::createSeqBlocks(a, b, 30, 30, 10, 0);
+  ASSERT_EQ(plain.size(), 1u);
+  EXPECT_EQ(plain[0]->l, 29);
+
+  Parameters::addParameter("SBlockBottleneck", 1);
+  Parameters::addParameter("SBlockBottleneckWeight", 0.1);
+  std::vector<FastSeqBlock*> tested = FastSeqBlock::createSeqBlocks(a, b, 30, 30, 10, 0);
+  // The first seed of the only diagonal is (0, 0) with ten pairs; its block is
+  // the one a pair grown there on its own gives under the same settings.
+  const FastSeqBlock alone(0, 0, 9, 10.0f);
+  ASSERT_FALSE(tested.empty());
+  EXPECT_EQ(tested[0]->i, alone.i);
+  EXPECT_EQ(tested[0]->j, alone.j);
+  EXPECT_EQ(tested[0]->l, alone.l);
+  EXPECT_LT(tested[0]->l, 29);
+  deleteAll(plain);
+  deleteAll(tested);
+}
+
 TEST(FastSeqBlockTest, CalcRigidTransMapsTheSecondStructureOntoTheFirst) {
   const std::vector<Vector3> chain = irregularChain(25, 8);
   const RigidTrans3 motion = randomRigidMotion(5);
