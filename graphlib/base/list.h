@@ -79,8 +79,22 @@ class list : public dlist {
   const T& inf(dlink* it) const { return contents(it); }
   T& operator[](dlink* it) { return graphlib_access(static_cast<const T*>(nullptr), it->e); }
   const T& operator[](dlink* it) const { return contents(it); }
-  const T& head() const { return contents(h); }
-  const T& tail() const { return contents(t); }
+  // An empty list has no first or last element: report it, and with a
+  // returning handler hand back the holder's value rather than follow nil.
+  const T& head() const {
+    if (h == nullptr) {
+      error_handler(1, "dlist::head(): empty list");
+      return holder;
+    }
+    return contents(h);
+  }
+  const T& tail() const {
+    if (t == nullptr) {
+      error_handler(1, "dlist::tail(): empty list");
+      return holder;
+    }
+    return contents(t);
+  }
   const T& front() const { return contents(h); }
   const T& back() const { return contents(t); }
 

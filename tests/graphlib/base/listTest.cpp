@@ -252,6 +252,24 @@ TEST_F(ListTest, CompareUndefined) {
   EXPECT_EQ(errors.raisedBy([&] { L.search(2); }), (GraphlibError{1, "graphlib_cmp_base: compare undefined"}));
 }
 
+TEST_F(ListTest, HeadAndTailOfAnEmptyListAreErrors) {
+  list<int> L;
+  {
+    RecordingErrorHandler errors;
+    EXPECT_EQ(errors.raisedBy([&] { L.head(); }), (GraphlibError{1, "dlist::head(): empty list"}));
+    EXPECT_EQ(errors.raisedBy([&] { L.tail(); }), (GraphlibError{1, "dlist::tail(): empty list"}));
+  }
+  RecordingErrorHandler returning(RecordingErrorHandler::Mode::Return);
+  L.head();
+  L.tail();
+  EXPECT_EQ(returning.size(), 2u);
+  L.append(4);
+  L.append(7);
+  EXPECT_EQ(L.head(), 4);
+  EXPECT_EQ(L.tail(), 7);
+  EXPECT_EQ(returning.size(), 2u);
+}
+
 void twice(int& x) { x *= 2; }
 
 TEST_F(ListTest, Apply) {
