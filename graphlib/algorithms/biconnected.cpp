@@ -1,0 +1,91 @@
+#include "graphlib/algorithms/biconnected.h"
+
+#include <vector>
+
+#include "graphlib/algorithms/internal/incident_edges.h"
+#include "graphlib/base/stack.h"
+
+namespace graphlib {
+
+namespace {
+
+// The nodes popped from S down to v form the component closed above the edge
+// father[v]-v; each edge is numbered from its end with the larger dfsnum.
+void close_component(node v, edge_array<int>& compnum, const node_array<int>& dfsnum, stack<node>& S,
+                     int& num_com) {
+  node w;
+  do {
+    w = S.pop();
+    incident_edges at(w);
+    for (edge e = at.next(); e != nullptr; e = at.next())
+      if (dfsnum[opposite(e, w)] < dfsnum[w]) compnum[e] = num_com;
+  } while (w != v);
+  num_com++;
+}
+
+// The search from v, on an explicit stack: a path can be as long as the graph
+// has nodes, too deep for the call stack. Each frame is a node with the edges
+// at it still to be tried; the numbering is that of the recursive search.
+void bcc_dfs(node v, edge_array<int>& compnum, node_array<int>& dfsnum, node_array<int>& lowpt,
+             node_array<node>& father, stack<node>& S, int& count, int& num_com) {
+  std::vector<incident_edges> frames;
+  lowpt[v] = dfsnum[v];
+  frames.emplace_back(v);
+  while (!frames.empty()) {
+    incident_edges& top = frames.back();
+    node u = top.at();
+    edge e = top.next();
+    if (e != nullptr) {
+      node w = opposite(e, u);
+      if (dfsnum[w] == -1) {
+        dfsnum[w] = ++count;
+        S.push(w);
+        father[w] = u;
+        lowpt[w] = dfsnum[w];
+        frames.emplace_back(w);  // top is not used past this point
+      } else if (dfsnum[w] < lowpt[u]) {
+        lowpt[u] = dfsnum[w];
+      }
+      continue;
+    }
+    frames.pop_back();
+    node f = father[u];
+    if (f == nullptr) continue;
+    if (lowpt[u] == dfsnum[f]) close_component(u, compnum, dfsnum, S, num_com);
+    if (lowpt[u] < lowpt[f]) lowpt[f] = lowpt[u];
+  }
+}
+
+bool has_edge_to_other_node(node v) {
+  incident_edges at(v);
+  for (edge e = at.next(); e != nullptr; e = at.next())
+    if (opposite(e, v) != v) return true;
+  return false;
+}
+
+}  // namespace
+
+int BICONNECTED_COMPONENTS(const graph& G, edge_array<int>& compnum) {
+  node_array<int> dfsnum(G, -1);
+  node_array<int> lowpt(G, 0);
+  node_array<node> father(G, nullptr);
+  stack<node> S;
+  int count = 0;
+  int num_com = 0;
+  int iso = 0;
+  for (graph_object* x = G.v_list.head; x != nullptr; x = x->succ) {
+    node v = static_cast<node>(x);
+    if (dfsnum[v] != -1) continue;
+    dfsnum[v] = ++count;
+    if (!has_edge_to_other_node(v)) {
+      iso++;
+      continue;
+    }
+    S.push(v);
+    bcc_dfs(v, compnum, dfsnum, lowpt, father, S, count, num_com);
+    S.pop();
+  }
+  return num_com + iso;
+}
+
+}  // namespace graphlib
