@@ -248,6 +248,45 @@ class graph {
   void bucket_sort_nodes(const graph_map<graph>& A);
   void bucket_sort_edges(const graph_map<graph>& A);
 
+  // Planar maps: a map pairs every edge with a reversal edge; the order of each
+  // node's out-list is the embedding and the face cycles are the faces.
+  // Successor and predecessor of e on its face cycle (e must have a reversal).
+  edge face_cycle_succ(edge e) const;
+  edge succ_face_edge(edge e) const { return face_cycle_succ(e); }
+  edge face_cycle_pred(edge e) const;
+  edge pred_face_edge(edge e) const { return face_cycle_pred(e); }
+  // e's cell of the edge-to-face map made by compute_faces; nil for an edge
+  // that no map operation has given a face.
+  face& access_face(edge e) const;
+  // Pairs the edges without reversal among themselves; true when all found one.
+  bool make_map();
+  // make_map(), then a new reversal for every edge still without one, appended to R.
+  void make_map(list<edge>& R);
+  list<edge> adj_edges(face f) const;
+  list<node> adj_nodes(face f) const;
+  list<face> adj_faces(node v) const;
+  // Writes f and the targets of its cycle to standard output, without a line end.
+  void print_face(face f) const;
+  // Deletes all faces and makes one per face cycle, numbered in edge-list order.
+  void compute_faces();
+  // D becomes the dual map; this graph's faces are recomputed.
+  void dual_map(graph& D) const;
+  // A new node in the middle of e and its reversal; returns the new edge towards target(e).
+  edge split_map_edge(edge e);
+  // A new edge pair from source(e1) (placed after e1) to source(e2) (placed after e2).
+  edge new_map_edge(edge e1, edge e2);
+  // new_map_edge inside the face of e1 and e2, which it divides into two.
+  edge split_face(edge e1, edge e2);
+  // Connects the components and cuts every face into triangles; the new edges.
+  // Faces are not recomputed.
+  list<edge> triangulate_map();
+  // Deletes e and its reversal and joins the faces on their two sides.
+  face join_faces(edge e);
+  void make_bidirected(list<edge>& R);
+  void make_bidirected();
+  bool is_bidirected() const;
+  bool is_map() const;
+
   void make_undirected();
   void make_directed();
 
@@ -326,6 +365,12 @@ class graph {
 
 // Sets data cell i of every visible node of G to x.
 void init_node_data(const graph& G, int i, void* x);
+
+// True when every edge of G has a proper reversal that is itself an edge of G.
+bool check_reversal_inf(const graph& G);
+// Index of the source, index of the target.
+int map_edge_ord1(const edge& e);
+int map_edge_ord2(const edge& e);
 
 extern template class graph_map<graph>;
 
