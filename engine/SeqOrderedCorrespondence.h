@@ -8,22 +8,24 @@
 
 #include "engine/AdmittedPairs.h"
 #include "engine/PointSelectors.h"
-#include "engine/SimpleDynProg.h"
+#include "engine/OrderedChain.h"
 
 // The pairs come as (index in A, index in B), last pair first. A matrix
 // without an admitted pair gives an empty match.
 template <class Match, class Molecule, class Sel>
 Match getSeqOrderedCorrespondance(const Molecule& A, const Molecule& B, float thr) {
   SelectorThreshold<Sel> threshold(thr);
-  SimpleDynProg<bool, int> dp(static_cast<int>(A.size()), static_cast<int>(B.size()), false);
-  // The cell counts only a pair of non-zero value: a pair scoring 0 under the
+  // The buffers stay with the thread from one call to the next.
+  static thread_local OrderedChain chain;
+  static thread_local std::vector<std::pair<int, int> > pairs;
+  chain.clear();
+  pairs.clear();
+  // The chain counts only a pair of non-zero value: a pair scoring 0 under the
   // positive-only PAM250 selector is admitted but not used.
   forEachAdmittedPair<Sel>(A, B, thr, [&](std::size_t i, std::size_t j, typename Sel::ValueType value) {
-    dp.entry(static_cast<int>(i), static_cast<int>(j)) = value != typename Sel::ValueType();
+    if (value != typename Sel::ValueType()) chain.add(static_cast<int>(i), static_cast<int>(j));
   });
-  std::vector<std::pair<int, int> > pairs;
-  int best = 0;
-  dp.getBestAlignment(pairs, best);
+  chain.solve(static_cast<int>(A.size()), static_cast<int>(B.size()), pairs);
   Match match;
   for (const std::pair<int, int>& p : pairs)
     match.add(static_cast<unsigned>(p.first), static_cast<unsigned>(p.second));
