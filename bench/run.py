@@ -204,7 +204,8 @@ def load_checksums():
 def save_checksums(updates):
     """Merges the cases in `updates` into the stored file, under a lock, so that
     several runs on different cases at once lose none of them."""
-    with open(CHECKSUMS + ".lock", "w") as lock:
+    os.makedirs(WORK, exist_ok=True)
+    with open(os.path.join(WORK, "checksums.lock"), "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         stored = load_checksums()
         stored.update(updates)
