@@ -16,6 +16,12 @@ float FastSeqBlock::m_fOverlapRatio = 1.0f;
 
 FastSeqBlock::FastSeqBlock() : i(0), j(0), l(0) {}
 
+bool FastSeqBlock::fits(int i, int j, int l) {
+  // l may be as large as an int goes (a huge minimum size): compare against
+  // the room left instead of forming i + l.
+  return i >= 0 && j >= 0 && l < m_iModelSize - i && l < m_iTargetSize - j;
+}
+
 FastSeqBlock::GrowthTest FastSeqBlock::growthTest() {
   const bool bottleneck = Parameters::getInt("SBlockBottleneck", 0) == 1;
   return GrowthTest{bottleneck, bottleneck ? Parameters::getFloat("SBlockBottleneckWeight", 0.0f) : 0.0f};
@@ -26,7 +32,7 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : FastSeqBlock(i0,
 FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr, const GrowthTest& test) : i(i0), j(j0), l(l0) {
   // Negative starts never come from the pipeline; refusing them keeps a stray
   // call from reading outside the point arrays.
-  if (i < 0 || j < 0 || i + l >= m_iModelSize || j + l >= m_iTargetSize) {
+  if (!fits(i, j, l)) {
     l = 0;
     return;
   }
@@ -102,7 +108,7 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr, const GrowthTest& 
 }
 
 FastSeqBlock::FastSeqBlock(int i0, int j0, int l0) : i(i0), j(j0), l(l0) {
-  if (i < 0 || j < 0 || i + l >= m_iModelSize || j + l >= m_iTargetSize) {
+  if (!fits(i, j, l)) {
     std::cerr << "ERROR: FastSeqBlock::FastSeqBlock(int i,int j,int l): " << i << " " << j << " " << l << " "
               << m_iModelSize << " " << m_iTargetSize << std::endl;
     std::exit(1);

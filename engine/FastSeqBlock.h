@@ -78,5 +78,7 @@ class FastSeqBlock {
     float weight;
   };
   static GrowthTest growthTest();
+  // Whether pivot points i..i+l and other points j..j+l all exist.
+  static bool fits(int i, int j, int l);
   FastSeqBlock(int i, int j, int l, float thr, const GrowthTest& test);
 };

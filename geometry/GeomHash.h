@@ -4,13 +4,16 @@
 // callers filter by exact distance). The grid is a sparse tree with one level
 // per coordinate, the last coordinate at the top; each level holds a contiguous
 // range of cells that widens on demand, and leaf cells are created when first
-// used.
+// used. A level whose range would grow much wider than the cells it uses (points
+// far apart for the cell size) keeps only its used cells, in ascending order,
+// so memory stays proportional to the points held whatever the cell size.
 //
 // Cell indices are 32-bit and range sizes are size_t, so any coordinate and any
 // cell size index correctly; quotients beyond +-2^30 cells share the outermost
 // cell, which keeps every query a superset of the true neighbours.
 #include <cmath>
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -119,8 +122,10 @@ struct GeomHashParams {
   float growthFactor = 1.0f;
 };
 
-// One node of the tree: at an inner level an array of child nodes, at the leaf
-// level an array of cell containers, covering cells lowest..highest.
+// One node of the tree: at an inner level child nodes, at the leaf level cell
+// containers. A node covers a contiguous range of cells lowest..highest, or,
+// once that range would be much wider than the cells in use, only the cells in
+// use (sparse).
 template <class Point, class T, class Container = std::vector<T>>
 class HashLink {
  public:
@@ -141,40 +146,49 @@ class HashLink {
     return static_cast<int32_t>(c);
   }
 
-  bool empty() const { return m_links == nullptr && m_cells == nullptr; }
+  bool empty() const { return m_links == nullptr && m_cells == nullptr && m_sparse == nullptr; }
+  bool sparse() const { return m_sparse != nullptr; }
+  // The range of a node that is not sparse.
   int32_t lowest() const { return m_lowest; }
   int32_t highest() const { return m_highest; }
   // The child node of an inner level, or the container of a leaf cell (null
   // when that cell holds nothing); cell must lie within lowest..highest.
   const HashLink& child(int32_t cell) const { return m_links[cell - m_lowest]; }
   const Container* container(int32_t cell) const { return m_cells[cell - m_lowest]; }
+  // The cells in use of a sparse node, ascending.
+  const std::vector<int32_t>& sparseCells() const { return m_sparse->keys; }
 
   void put(const Point& p, const T& value, const GeomHashParams& params, int level) {
     const int32_t c = cube(p[level], params.cellSizes[level]);
     if (level > 0) {
-      const int32_t margin = static_cast<int32_t>(static_cast<float>(level) * params.growthFactor);
-      if (!m_links) {
-        m_lowest = c;
-        m_highest = c - 1;
-        resize(c - level, c + level);
-      } else if (c < m_lowest) {
-        resize(c - margin, m_highest);
-      } else if (c > m_highest) {
-        resize(m_lowest, c + margin);
+      if (!m_sparse) {
+        const int32_t margin = static_cast<int32_t>(static_cast<float>(level) * params.growthFactor);
+        if (!m_links) {
+          m_lowest = c;
+          m_highest = c - 1;
+          resize(c - level, c + level);
+        } else if (c < m_lowest) {
+          widenOrSpread(m_links, c - margin, m_highest);
+        } else if (c > m_highest) {
+          widenOrSpread(m_links, m_lowest, c + margin);
+        }
       }
-      m_links[c - m_lowest].put(p, value, params, level - 1);
+      HashLink& next = m_sparse ? sparseEntry(m_sparse->links, c) : m_links[c - m_lowest];
+      next.put(p, value, params, level - 1);
     } else {
-      const int32_t margin = 1 + static_cast<int32_t>(params.growthFactor);
-      if (!m_cells) {
-        m_lowest = c;
-        m_highest = c - 1;
-        buckResize(c - 1, c + 1);
-      } else if (c < m_lowest) {
-        buckResize(c - margin, m_highest);
-      } else if (c > m_highest) {
-        buckResize(m_lowest, c + margin);
+      if (!m_sparse) {
+        const int32_t margin = 1 + static_cast<int32_t>(params.growthFactor);
+        if (!m_cells) {
+          m_lowest = c;
+          m_highest = c - 1;
+          buckResize(c - 1, c + 1);
+        } else if (c < m_lowest) {
+          widenOrSpread(m_cells, c - margin, m_highest);
+        } else if (c > m_highest) {
+          widenOrSpread(m_cells, m_lowest, c + margin);
+        }
       }
-      Container*& cell = m_cells[c - m_lowest];
+      Container*& cell = m_sparse ? sparseEntry(m_sparse->cells, c) : m_cells[c - m_lowest];
       if (!cell) cell = new Container;
       cell->push_back(value);
     }
@@ -185,6 +199,17 @@ class HashLink {
     const float size = params.cellSizes[level];
     const float lo = p[level] - r, hi = p[level] + r;
     int32_t from = cube(lo, size), to = cube(hi, size);
+    if (m_sparse) {
+      const std::vector<int32_t>& keys = m_sparse->keys;
+      size_t k = static_cast<size_t>(std::lower_bound(keys.begin(), keys.end(), from) - keys.begin());
+      for (; k < keys.size() && keys[k] <= to; ++k) {
+        if (level > 0)
+          m_sparse->links[k].getInfinite(p, r, params, level - 1, result);
+        else
+          result.push_back(m_sparse->cells[k]);
+      }
+      return;
+    }
     if (from < m_lowest) from = m_lowest;
     if (to > m_highest) to = m_highest;
     if (from > to) return;
@@ -232,17 +257,77 @@ class HashLink {
       delete[] m_cells;
       m_cells = nullptr;
     }
+    if (m_sparse) {
+      for (HashLink& link : m_sparse->links) link.erase(level - 1);
+      for (Container* cell : m_sparse->cells) delete cell;
+      delete m_sparse;
+      m_sparse = nullptr;
+    }
   }
 
  private:
   static constexpr double kCellLimit = 1073741824.0;  // 2^30: margins never overflow 32 bits
+  // A range stays contiguous while it is at most this many cells plus this
+  // many per cell in use wide; ordinary structures never reach it.
+  static constexpr size_t kDenseCells = 32;
+  static constexpr size_t kDenseCellsPerUse = 4;
+
+  // The cells in use, ascending, and their children (inner level) or
+  // containers (leaf level) at the same index.
+  struct Sparse {
+    std::vector<int32_t> keys;
+    std::vector<HashLink> links;
+    std::vector<Container*> cells;
+  };
 
   static size_t count(int32_t lo, int32_t hi) {
     return hi < lo ? 0 : static_cast<size_t>(static_cast<int64_t>(hi) - lo + 1);
   }
+  static bool inUse(const HashLink& link) { return !link.empty(); }
+  static bool inUse(const Container* cell) { return cell != nullptr; }
+  std::vector<HashLink>& sparseEntries(HashLink*) { return m_sparse->links; }
+  std::vector<Container*>& sparseEntries(Container**) { return m_sparse->cells; }
+
+  // Widens the range to lo..hi, or, when that would be too wide for the cells
+  // in use, turns the node sparse and releases the range.
+  template <class Entry>
+  void widenOrSpread(Entry*& entries, int32_t lo, int32_t hi) {
+    const size_t n = count(m_lowest, m_highest);
+    size_t used = 0;
+    for (size_t i = 0; i < n; ++i) used += inUse(entries[i]) ? 1 : 0;
+    if (count(lo, hi) <= kDenseCells + kDenseCellsPerUse * (used + 1)) {
+      entries = widened(entries, lo, hi);
+      return;
+    }
+    m_sparse = new Sparse;
+    std::vector<Entry>& kept = sparseEntries(entries);
+    m_sparse->keys.reserve(used + 1);
+    kept.reserve(used + 1);
+    for (size_t i = 0; i < n; ++i) {
+      if (!inUse(entries[i])) continue;
+      m_sparse->keys.push_back(static_cast<int32_t>(static_cast<int64_t>(m_lowest) + static_cast<int64_t>(i)));
+      kept.push_back(entries[i]);
+    }
+    delete[] entries;
+    entries = nullptr;
+  }
+
+  // The entry of cell c in a sparse node, added empty when c is not in use.
+  template <class Entry>
+  Entry& sparseEntry(std::vector<Entry>& entries, int32_t c) {
+    std::vector<int32_t>& keys = m_sparse->keys;
+    const auto at = std::lower_bound(keys.begin(), keys.end(), c);
+    const size_t k = static_cast<size_t>(at - keys.begin());
+    if (at == keys.end() || *at != c) {
+      keys.insert(at, c);
+      entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(k), Entry());
+    }
+    return entries[k];
+  }
 
   HashLink* m_links = nullptr;
   Container** m_cells = nullptr;
+  Sparse* m_sparse = nullptr;
   int32_t m_lowest = 0;
   int32_t m_highest = -1;
 };

@@ -240,6 +240,22 @@ TEST(FastSeqBlockTest, SeedsOutOfRangeAreRejectedWithoutAMessage) {
   EXPECT_EQ(beforeAnyPivot.l, 0);
 }
 
+// A minimum size longer than both structures (up to the largest int) finds
+// nothing; forming start + length would overflow.
+TEST(FastSeqBlockTest, MinimumSizeBeyondTheStructuresFindsNoPairs) {
+  StaticsGuard guard;
+  AtomMolecule a = chainMolecule(irregularChain(12, 2), "a");
+  comparePair(a, a);
+  FastSeqBlock::m_fRMSDthr = 3.0f;
+  for (int minSize : {13, 1 << 30, std::numeric_limits<int>::max()}) {
+    std::vector<FastSeqBlock*> blocks = FastSeqBlock::createSeqBlocks(a, a, 12, 12, minSize, 10000);
+    EXPECT_TRUE(blocks.empty()) << minSize;
+    deleteAll(blocks);
+  }
+  FastSeqBlock seed(11, 11, std::numeric_limits<int>::max() - 1, 3.0f);
+  EXPECT_EQ(seed.l, 0);
+}
+
 TEST(FastSeqBlockTest, ExactPairsConstructorFitsExactlyThosePairs) {
   StaticsGuard guard;
   const std::vector<Vector3> chain = irregularChain(20, 6);

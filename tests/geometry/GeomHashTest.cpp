@@ -1,6 +1,12 @@
 #include "geometry/GeomHash.h"
 
 #include <gtest/gtest.h>
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's count (GCC ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +79,16 @@ void checkAgainstBruteForce(RandomGeometry& rnd, const std::vector<Vector3>& pts
     }
     result.clear();
   }
+}
+
+// Bytes the allocator has handed out and not taken back.
+size_t allocatedBytes() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+#endif
 }
 
 struct Counter {
@@ -282,4 +298,52 @@ TEST(GeomHash, IteratorWalksCellsAndAllowsUpdates) {
   result.clear();
   hash.query(Vector3(1.5f, 0.5f, 0.5f), 0.0f, result);
   EXPECT_TRUE(result.begin()->used);
+}
+
+// Points hundreds of millions of cells apart along every axis: a contiguous
+// range between them would take gigabytes; the hash keeps to the points.
+TEST(GeomHash, MemoryStaysProportionalToThePointsHeldWhateverTheCellSize) {
+  const float size = 1e-3f;
+  const float spacing = 2.5e8f * size;  // 2.5e8 cells
+  std::vector<Vector3> pts;
+  for (int z = -4; z <= 4; ++z)
+    for (int y = -4; y <= 4; ++y)
+      for (int x = -4; x <= 4; ++x)
+        pts.push_back(Vector3(float(x) * spacing, float(y) * spacing + 0.5f, float(z) * spacing - 0.25f));
+  const size_t before = allocatedBytes();
+  IntHash hash(3, size);
+  for (size_t i = 0; i < pts.size(); ++i) hash.insert(pts[i], int(i));
+  const size_t grown = allocatedBytes() - before;
+  EXPECT_LT(grown, pts.size() * 2048) << "bytes for " << pts.size() << " points";
+  EXPECT_TRUE(hash.top().sparse());
+  IntResult result;
+  for (size_t i = 0; i < pts.size(); ++i) {
+    hash.query(pts[i], 0.0f, result);
+    ASSERT_EQ(valuesOf(result), std::vector<int>{int(i)}) << i;
+    result.clear();
+  }
+  // A box around the middle reaches exactly the 27 points next to it.
+  hash.query(Vector3(0, 0, 0), 1.01f * spacing, result);
+  std::vector<int> got = valuesOf(result);
+  EXPECT_EQ(got, bruteForce(pts, Vector3(0, 0, 0), 1.01f * spacing, size));
+  EXPECT_EQ(got.size(), 27u);
+  hash.erase();
+  EXPECT_TRUE(hash.top().empty());
+}
+
+// A level turns sparse once its range would grow far wider than the cells in
+// use, and answers exactly as a contiguous one: same cells, same order.
+TEST(GeomHash, SparseLevelsAnswerLikeContiguousOnes) {
+  RandomGeometry rnd(44);
+  std::vector<Vector3> pts = rnd.cloud(200, 20);
+  for (int k = 0; k < 30; ++k) pts.push_back(rnd.point(20) + Vector3(float(k % 2 ? 1e5 : -1e5), 0.0f, 0.0f));
+  for (int k = 0; k < 30; ++k) pts.push_back(rnd.point(20) + Vector3(0.0f, 0.0f, float(k % 2 ? 3e5 : -3e5)));
+  checkAgainstBruteForce(rnd, pts, 1.0f, 300, 30);
+  IntHash hash(3, 1.0f);
+  for (size_t i = 0; i < pts.size(); ++i) hash.insert(pts[i], int(i));
+  EXPECT_TRUE(hash.top().sparse());
+  // Ordinary clouds stay contiguous.
+  IntHash ordinary(3, 3.0f);
+  for (const Vector3& p : rnd.cloud(500, 40)) ordinary.insert(p, 0);
+  EXPECT_FALSE(ordinary.top().sparse());
 }
