@@ -119,6 +119,10 @@ class pq_tree {
   pq_node_struct* root;
   pq_node_struct* pseudo;
   bool ok;
+
+ private:
+  // Frees the nodes of full_nodes (the replaced part and the indicators read).
+  void free_full_nodes();
 };
 
 }  // namespace graphlib
