@@ -1,0 +1,415 @@
+#include "graphlib/algorithms/kuratowski.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "GraphInvariants.h"
+#include "KuratowskiVerifier.h"
+#include "RecordingErrorHandler.h"
+#include "graphlib/algorithms/internal/kuratowski_case.h"
+#include "tests/graphlib/algorithms/PlanarFamilies.h"
+
+namespace {
+
+using graphlib::edge;
+using graphlib::graph;
+using graphlib::node;
+using planar_families::Pair;
+using planar_families::Pairs;
+using planar_families::Rng;
+using planar_families::Snapshot;
+using testing_support::graphDefect;
+using testing_support::kuratowskiDefect;
+using testing_support::kuratowskiPairsDefect;
+using testing_support::RecordingErrorHandler;
+
+std::vector<edge> items(const graphlib::list<edge>& L) {
+  std::vector<edge> out;
+  for (graphlib::dlink* it = L.first(); it; it = it->succ) out.push_back(L.contents(it));
+  return out;
+}
+
+std::set<Pair> nodePairs(const graphlib::list<edge>& L) {
+  std::set<Pair> out;
+  for (edge e : items(L)) out.insert(std::minmax(e->source->index(), e->target->index()));
+  return out;
+}
+
+std::set<Pair> nodePairs(const Pairs& p) {
+  std::set<Pair> out;
+  for (const Pair& e : p.edges) out.insert(std::minmax(e.first, e.second));
+  return out;
+}
+
+// A non-planar graph: the answer must be false, the witness verified, and G
+// (read only without embed) unchanged. Returns the case the search took.
+int expectWitness(const Pairs& p, bool embed, const std::string& what) {
+  SCOPED_TRACE(what);
+  graph G;
+  planar_families::build(G, p, embed);
+  Snapshot before(G);
+  graphlib::list<edge> K;
+  graphlib::kuratowski_last_case = 0;
+  EXPECT_FALSE(graphlib::BL_PLANAR(G, K, embed));
+  int taken = graphlib::kuratowski_last_case;
+  EXPECT_EQ(kuratowskiDefect(G, K), "");
+  EXPECT_EQ(graphDefect(G), "");
+  if (!embed) {
+    EXPECT_TRUE(before == Snapshot(G));
+  }
+  return taken;
+}
+
+TEST(KuratowskiTest, VerifierAcceptsWitnessesAndRejectsBrokenOnes) {
+  Rng rng(2);
+  auto K5 = planar_families::complete(5).edges;
+  auto K33 = planar_families::completeBipartite(3, 3).edges;
+  EXPECT_EQ(kuratowskiPairsDefect(K5), "");
+  EXPECT_EQ(kuratowskiPairsDefect(K33), "");
+  EXPECT_EQ(kuratowskiPairsDefect(planar_families::subdivide(planar_families::complete(5), 3, rng).edges), "");
+  struct Case {
+    const char* name;
+    std::vector<Pair> edges;
+  };
+  auto with = [](std::vector<Pair> e, Pair extra) {
+    e.push_back(extra);
+    return e;
+  };
+  auto without = [](std::vector<Pair> e) {
+    e.pop_back();
+    return e;
+  };
+  const Case broken[] = {
+      {"nothing", {}},
+      {"K5 minus an edge", without(K5)},
+      {"K3,3 minus an edge", without(K33)},
+      {"K5 plus a pendant edge", with(K5, {4, 5})},
+      {"K3,3 plus a chord", with(K33, {0, 1})},
+      {"K5 with an edge twice", with(K5, {1, 0})},
+      {"K5 with a loop", with(K5, {2, 2})},
+      {"K5 beside a triangle", [&] {
+         auto e = K5;
+         for (Pair x : {Pair{5, 6}, Pair{6, 7}, Pair{7, 5}}) e.push_back(x);
+         return e;
+       }()},
+      {"K4", planar_families::complete(4).edges},
+      {"prism, six nodes of degree three", {{0, 1}, {1, 2}, {2, 0}, {3, 4}, {4, 5}, {5, 3}, {0, 3}, {1, 4}, {2, 5}}},
+  };
+  for (const Case& c : broken) EXPECT_NE(kuratowskiPairsDefect(c.edges), "") << c.name;
+
+  graph G;
+  planar_families::build(G, planar_families::complete(5), false);
+  graph other;
+  planar_families::build(other, planar_families::complete(5), false);
+  graphlib::list<edge> K;
+  for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) K.append(static_cast<edge>(x));
+  EXPECT_EQ(kuratowskiDefect(G, K), "");
+  K.append(K.front());
+  EXPECT_NE(kuratowskiDefect(G, K), "");
+  K.pop_back();
+  K.pop_back();
+  K.append(static_cast<edge>(other.e_list.tail));
+  EXPECT_NE(kuratowskiDefect(G, K), "");
+}
+
+TEST(KuratowskiTest, K5AndK33GiveAllTheirEdges) {
+  for (const Pairs& p : {planar_families::complete(5), planar_families::completeBipartite(3, 3)}) {
+    for (bool embed : {false, true}) {
+      graph G;
+      planar_families::build(G, p, embed);
+      graphlib::list<edge> K;
+      EXPECT_FALSE(graphlib::PLANAR(G, K, embed));
+      EXPECT_EQ(K.length(), static_cast<int>(p.edges.size()));
+      EXPECT_EQ(nodePairs(K), nodePairs(p));
+      EXPECT_EQ(kuratowskiDefect(G, K), "");
+    }
+  }
+}
+
+TEST(KuratowskiTest, SubdivisionsGiveAllTheirEdges) {
+  Rng rng(88);
+  for (int round = 0; round < 20; round++) {
+    for (const Pairs& base : {planar_families::complete(5), planar_families::completeBipartite(3, 3)}) {
+      Pairs p = planar_families::shuffled(planar_families::subdivide(base, 4, rng), rng);
+      graph G;
+      planar_families::build(G, p, false);
+      graphlib::list<edge> K;
+      EXPECT_FALSE(graphlib::BL_PLANAR(G, K, false));
+      EXPECT_EQ(nodePairs(K), nodePairs(p));
+      EXPECT_EQ(kuratowskiDefect(G, K), "");
+    }
+  }
+}
+
+TEST(KuratowskiTest, NonPlanarFamiliesGiveVerifiedWitnessesAndReachEveryCase) {
+  Rng rng(4242);
+  std::vector<int> reached(6, 0);
+  for (int round = 0; round < 40; round++) {
+    int n = planar_families::pick(rng, 6, 30);
+    struct Family {
+      const char* name;
+      std::function<Pairs()> make;
+    };
+    const Family families[] = {
+        {"dense", [&] { return planar_families::dense(n, rng); }},
+        {"triangulation plus an edge", [&] { return planar_families::triangulationPlusEdge(n, rng); }},
+        {"K5 subdivision in a planar graph",
+         [&] {
+           Pairs p = planar_families::randomPlanar(n, rng);
+           Pairs k = planar_families::subdivide(planar_families::complete(5), 2, rng);
+           for (const Pair& e : k.edges) p.edges.emplace_back(e.first + p.n, e.second + p.n);
+           p.edges.emplace_back(0, p.n);
+           p.n += k.n;
+           return p;
+         }},
+        {"K3,3 subdivision among planar blocks",
+         [&] {
+           Pairs p = planar_families::subdivide(planar_families::completeBipartite(3, 3), 2, rng);
+           Pairs t = planar_families::triangulation(n, rng);
+           for (const Pair& e : t.edges) p.edges.emplace_back(e.first + p.n, e.second + p.n);
+           p.edges.emplace_back(1, p.n);
+           p.n += t.n;
+           return p;
+         }},
+    };
+    for (const Family& f : families) {
+      Pairs p = planar_families::shuffled(f.make(), rng);
+      bool embed = round % 4 == 3;
+      reached[static_cast<size_t>(expectWitness(p, embed, f.name + (" n=" + std::to_string(n))))]++;
+    }
+  }
+  // Random graphs around the planarity threshold: either answer must carry
+  // its certificate.
+  for (int round = 0; round < 150; round++) {
+    int n = planar_families::pick(rng, 5, 40);
+    int m = 3 * n - 6 + planar_families::pick(rng, -4, 3);
+    Pairs p = planar_families::randomGraph(n, m, rng);
+    graph G;
+    planar_families::build(G, p, false);
+    graphlib::list<edge> K;
+    graphlib::kuratowski_last_case = 0;
+    if (graphlib::BL_PLANAR(G, K, false)) {
+      graph M;
+      planar_families::build(M, p, true);
+      EXPECT_TRUE(graphlib::BL_PLANAR(M, true));
+      EXPECT_EQ(planar_families::embeddingDefect(M), "") << "n=" << n << " m=" << m;
+    } else {
+      reached[static_cast<size_t>(graphlib::kuratowski_last_case)]++;
+      EXPECT_EQ(kuratowskiDefect(G, K), "") << "n=" << n << " m=" << m;
+    }
+  }
+  EXPECT_EQ(reached[0], 0) << "a search ended without a case";
+  for (int c = 1; c <= 5; c++) EXPECT_GT(reached[static_cast<size_t>(c)], 0) << "case " << c << " never reached";
+}
+
+TEST(KuratowskiTest, PlanarGraphLeavesTheListAlone) {
+  Rng rng(12);
+  graph other;
+  planar_families::build(other, planar_families::complete(3), false);
+  for (const Pairs& p : {planar_families::triangulation(20, rng), planar_families::grid(4, 5),
+                         planar_families::complete(4)}) {
+    graph G;
+    planar_families::build(G, p, false);
+    Snapshot before(G);
+    graphlib::list<edge> K;
+    K.append(static_cast<edge>(other.e_list.head));
+    K.append(static_cast<edge>(other.e_list.tail));
+    std::vector<edge> kept = items(K);
+    EXPECT_TRUE(graphlib::BL_PLANAR(G, K, false));
+    EXPECT_EQ(items(K), kept);
+    EXPECT_TRUE(before == Snapshot(G));
+  }
+}
+
+TEST(KuratowskiTest, SimpleSearchOnK5ListsEveryEdgeInOrder) {
+  graph G;
+  planar_families::build(G, planar_families::complete(5), false);
+  std::vector<edge> order;
+  for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) order.push_back(static_cast<edge>(x));
+  graphlib::list<edge> K;
+  graphlib::KURATOWSKI_SIMPLE(G, K);
+  EXPECT_EQ(items(K), order);
+  EXPECT_EQ(G.number_of_edges(), 10);
+  EXPECT_EQ(graphDefect(G), "");
+}
+
+TEST(KuratowskiTest, SimpleSearchKeepsAMinimalSetAndRestoresEveryEdge) {
+  Rng rng(9);
+  for (int round = 0; round < 8; round++) {
+    Pairs p = planar_families::shuffled(planar_families::triangulationPlusEdge(12, rng), rng);
+    graph G;
+    planar_families::build(G, p, false);
+    std::set<edge> edges;
+    for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) edges.insert(static_cast<edge>(x));
+    graphlib::list<edge> K;
+    K.append(static_cast<edge>(G.e_list.head));
+    graphlib::KURATOWSKI_SIMPLE(G, K);
+    EXPECT_EQ(kuratowskiDefect(G, K), "");
+    std::set<edge> after;
+    for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) after.insert(static_cast<edge>(x));
+    EXPECT_EQ(after, edges);
+    EXPECT_TRUE(G.e_hidden.empty());
+    EXPECT_EQ(graphDefect(G), "");
+  }
+}
+
+TEST(KuratowskiTest, PlanarInputsAreReported) {
+  struct Case {
+    const char* name;
+    std::function<void(graph&, graphlib::list<edge>&)> run;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"simple search", [](graph& G, graphlib::list<edge>& L) { graphlib::KURATOWSKI_SIMPLE(G, L); },
+       "KURATOWSKI_SIMPLE: G is planar"},
+      {"search", [](graph& G, graphlib::list<edge>& L) { graphlib::Kuratowski(G, L); },
+       "Kuratowski: G must be non-planar"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
+    graph G;
+    planar_families::build(G, planar_families::complete(4), true);
+    ASSERT_TRUE(G.make_map());
+    graphlib::list<edge> L;
+    c.run(G, L);
+    ASSERT_EQ(handler.size(), 1u);
+    EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, c.message}));
+    EXPECT_TRUE(L.empty());
+    EXPECT_EQ(G.number_of_edges(), 12);
+    EXPECT_TRUE(G.e_hidden.empty());
+    EXPECT_EQ(graphDefect(G), "");
+  }
+}
+
+TEST(KuratowskiTest, SearchOnAGraphWithoutNodes) {
+  {
+    RecordingErrorHandler handler;
+    graph G;
+    graphlib::list<edge> L;
+    EXPECT_EQ(handler.raisedBy([&] { graphlib::Kuratowski(G, L); }),
+              (testing_support::GraphlibError{1, "dlist::head(): empty list"}));
+  }
+  RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
+  graph G;
+  graphlib::list<edge> L;
+  graphlib::Kuratowski(G, L);
+  ASSERT_EQ(handler.size(), 2u);
+  EXPECT_EQ(handler.errors()[0].message, "dlist::head(): empty list");
+  EXPECT_EQ(handler.errors()[1].message, "dlist::tail(): empty list");
+  EXPECT_TRUE(L.empty());
+}
+
+// The tree of a small graph: node i's tree edge comes from parent[i].
+struct TreeFixture {
+  graph G;
+  std::vector<node> v;
+  graphlib::node_array<edge> tree;
+
+  explicit TreeFixture(const std::vector<int>& parent) {
+    for (size_t i = 0; i < parent.size(); i++) v.push_back(G.new_node());
+    tree.init(G, nullptr);
+    for (size_t i = 0; i < parent.size(); i++)
+      if (parent[i] >= 0) tree[v[i]] = G.new_edge(v[static_cast<size_t>(parent[i])], v[i]);
+  }
+  // The tree edges listed, as the nodes they lead to.
+  std::set<int> reached(const graphlib::list<edge>& L) const {
+    std::set<int> out;
+    for (edge e : items(L)) out.insert(e->target->index());
+    return out;
+  }
+};
+
+TEST(KuratowskiTest, JoinConnectsThreeNodesOfATree) {
+  // Parents: 1 and 2 under 0, 3 and 4 under 1, 5 under 2, 6 under 3.
+  TreeFixture T({-1, 0, 0, 1, 1, 2, 3});
+  struct Case {
+    int a, b, c;
+    int meet;
+    std::set<int> edges;  // by the node each tree edge leads to
+  };
+  const Case cases[] = {
+      {6, 6, 4, 1, {6, 3, 4}},     // a path and its lowest common ancestor
+      {4, 4, 6, 1, {6, 3, 4}},
+      {6, 6, 5, 0, {6, 3, 1, 2, 5}},
+      {1, 6, 4, 1, {6, 3, 4}},     // a above b and c
+      {0, 6, 5, 0, {6, 3, 1, 2, 5}},
+      {6, 4, 5, 0, {6, 3, 4, 1, 2, 5}},
+      {3, 3, 3, 3, {}},
+  };
+  for (const Case& c : cases) {
+    graphlib::list<edge> L;
+    L.append(static_cast<edge>(T.G.e_list.head));  // cleared first
+    node meet = graphlib::join(T.v[static_cast<size_t>(c.a)], T.v[static_cast<size_t>(c.b)],
+                               T.v[static_cast<size_t>(c.c)], T.tree, T.G, L);
+    EXPECT_EQ(meet, T.v[static_cast<size_t>(c.meet)]) << c.a << " " << c.b << " " << c.c;
+    EXPECT_EQ(T.reached(L), c.edges) << c.a << " " << c.b << " " << c.c;
+    EXPECT_EQ(L.length(), static_cast<int>(c.edges.size()));
+  }
+}
+
+TEST(KuratowskiTest, DepthFirstSearchAlongOutLists) {
+  graph G;
+  std::vector<node> v;
+  for (int i = 0; i < 6; i++) v.push_back(G.new_node());
+  edge e01 = G.new_edge(v[0], v[1]);
+  edge e02 = G.new_edge(v[0], v[2]);
+  G.new_edge(v[1], v[0]);
+  edge e13 = G.new_edge(v[1], v[3]);
+  G.new_edge(v[3], v[2]);
+  G.new_edge(v[4], v[0]);  // 4 is reached by no out-edge
+  graphlib::list<node> L;
+  graphlib::node_array<int> number(G, -1);
+  graphlib::node_array<edge> tree(G, nullptr);
+  number[v[5]] = 7;  // counts as reached
+  int count = 10;
+  graphlib::DFS(G, v[0], L, number, count, tree);
+  std::vector<node> order;
+  for (graphlib::dlink* it = L.first(); it; it = it->succ) order.push_back(L.contents(it));
+  EXPECT_EQ(order, (std::vector<node>{v[0], v[1], v[3], v[2]}));
+  EXPECT_EQ(count, 14);
+  EXPECT_EQ(number[v[0]], 10);
+  EXPECT_EQ(number[v[1]], 11);
+  EXPECT_EQ(number[v[3]], 12);
+  EXPECT_EQ(number[v[2]], 13);
+  EXPECT_EQ(number[v[4]], -1);
+  EXPECT_EQ(tree[v[0]], nullptr);
+  EXPECT_EQ(tree[v[1]], e01);
+  EXPECT_EQ(tree[v[3]], e13);
+  EXPECT_NE(tree[v[2]], e02);
+  EXPECT_EQ(tree[v[2]]->source, v[3]);
+}
+
+TEST(KuratowskiTest, AssignKeepsTheFirstValue) {
+  graph G;
+  node a = G.new_node();
+  node b = G.new_node();
+  node x = nullptr;
+  graphlib::assign(x, a);
+  EXPECT_EQ(x, a);
+  graphlib::assign(x, b);
+  EXPECT_EQ(x, a);
+}
+
+TEST(KuratowskiTest, TranslateReplacesEdgesByTheirInfo) {
+  graph G;
+  node a = G.new_node();
+  node b = G.new_node();
+  edge e = G.new_edge(a, b);
+  edge f = G.new_edge(b, a);
+  graphlib::GRAPH<node, edge> H;
+  node x = H.new_node(a);
+  node y = H.new_node(b);
+  graphlib::list<edge> L;
+  L.append(H.new_edge(x, y, f));
+  L.append(H.new_edge(y, x, e));
+  graphlib::translate_to_G(L, H);
+  EXPECT_EQ(items(L), (std::vector<edge>{f, e}));
+}
+
+}  // namespace

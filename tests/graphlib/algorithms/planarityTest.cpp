@@ -1,0 +1,379 @@
+#include "graphlib/algorithms/planarity.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "GraphInvariants.h"
+#include "RecordingErrorHandler.h"
+#include "graphlib/algorithms/graph_misc.h"
+#include "graphlib/algorithms/st_number.h"
+#include "tests/graphlib/algorithms/PlanarFamilies.h"
+
+namespace {
+
+using graphlib::edge;
+using graphlib::graph;
+using graphlib::node;
+using planar_families::Pairs;
+using planar_families::Rng;
+using planar_families::Snapshot;
+using testing_support::graphDefect;
+using testing_support::RecordingErrorHandler;
+
+Pairs petersen() {
+  Pairs p{10, {}};
+  for (int i = 0; i < 5; i++) {
+    p.edges.emplace_back(i, (i + 1) % 5);
+    p.edges.emplace_back(i, i + 5);
+    p.edges.emplace_back(i + 5, (i + 2) % 5 + 5);
+  }
+  return p;
+}
+
+Pairs withoutFirstEdge(Pairs p) {
+  p.edges.erase(p.edges.begin());
+  return p;
+}
+
+// Two copies side by side; with share, the second copy's node 0 is the first's.
+Pairs twoCopies(const Pairs& g, bool share) {
+  Pairs p = g;
+  int offset = share ? g.n - 1 : g.n;
+  p.n = g.n + offset;
+  for (const auto& e : g.edges) {
+    auto name = [&](int v) { return share && v == 0 ? 0 : v + offset; };
+    p.edges.emplace_back(name(e.first), name(e.second));
+  }
+  return p;
+}
+
+// The plain test must leave G exactly as it was; with embed, a planar answer
+// must come with a planar map of the same edges.
+void expectAnswer(const Pairs& p, bool planar, const std::string& what) {
+  SCOPED_TRACE(what);
+  graph G;
+  planar_families::build(G, p, false);
+  Snapshot before(G);
+  EXPECT_EQ(graphlib::BL_PLANAR(G, false), planar);
+  EXPECT_TRUE(before == Snapshot(G));
+  EXPECT_EQ(graphDefect(G), "");
+  EXPECT_EQ(graphlib::Is_Planar(G), planar);
+  EXPECT_EQ(graphlib::PLANAR(G, false), planar);
+
+  graph M;
+  planar_families::build(M, p, true);
+  std::multiset<std::pair<int, int>> ends;
+  for (graphlib::graph_object* x = M.e_list.head; x; x = x->succ)
+    ends.emplace(static_cast<edge>(x)->source->index(), static_cast<edge>(x)->target->index());
+  EXPECT_EQ(graphlib::BL_PLANAR(M, true), planar);
+  EXPECT_EQ(graphDefect(M), "");
+  std::multiset<std::pair<int, int>> after;
+  for (graphlib::graph_object* x = M.e_list.head; x; x = x->succ)
+    after.emplace(static_cast<edge>(x)->source->index(), static_cast<edge>(x)->target->index());
+  EXPECT_TRUE(ends == after) << "the embedding changed the edges";
+  if (planar) {
+    EXPECT_EQ(planar_families::embeddingDefect(M), "");
+  }
+}
+
+TEST(PlanarityTest, KnownGraphs) {
+  struct Case {
+    const char* name;
+    Pairs graph;
+    bool planar;
+  };
+  const Case cases[] = {
+      {"K4", planar_families::complete(4), true},
+      {"K5", planar_families::complete(5), false},
+      {"K5 minus an edge", withoutFirstEdge(planar_families::complete(5)), true},
+      {"K3,3", planar_families::completeBipartite(3, 3), false},
+      {"K3,3 minus an edge", withoutFirstEdge(planar_families::completeBipartite(3, 3)), true},
+      {"K2,7", planar_families::completeBipartite(2, 7), true},
+      {"Petersen graph", petersen(), false},
+      {"two K4 apart", twoCopies(planar_families::complete(4), false), true},
+      {"two K4 sharing a cut node", twoCopies(planar_families::complete(4), true), true},
+      {"two K5 minus an edge sharing a cut node", twoCopies(withoutFirstEdge(planar_families::complete(5)), true),
+       true},
+      {"K5 beside a K4", [] {
+         Pairs p = planar_families::complete(5);
+         for (const auto& e : planar_families::complete(4).edges) p.edges.emplace_back(e.first + 5, e.second + 5);
+         p.n = 9;
+         return p;
+       }(),
+       false},
+      {"K3,3 with isolated nodes", [] {
+         Pairs p = planar_families::completeBipartite(3, 3);
+         p.n += 3;
+         return p;
+       }(),
+       false},
+      {"6x6 grid", planar_families::grid(6, 6), true},
+      {"a path", planar_families::grid(1, 9), true},
+  };
+  for (const Case& c : cases) expectAnswer(c.graph, c.planar, c.name);
+}
+
+TEST(PlanarityTest, PlanarFamiliesAreEmbedded) {
+  Rng rng(1907);
+  for (int round = 0; round < 6; round++) {
+    for (int n : {5, 12, 40, 90}) {
+      struct Family {
+        const char* name;
+        std::function<Pairs()> make;
+      };
+      const Family families[] = {
+          {"triangulation", [&] { return planar_families::triangulation(n, rng); }},
+          {"grid", [&] { return planar_families::grid(2 + n / 10, 2 + n / 7); }},
+          {"tree", [&] { return planar_families::tree(n, rng); }},
+          {"outerplanar", [&] { return planar_families::outerplanar(n, rng); }},
+          {"random planar", [&] { return planar_families::randomPlanar(n, rng); }},
+      };
+      for (const Family& f : families)
+        expectAnswer(planar_families::shuffled(f.make(), rng), true, f.name + (" n=" + std::to_string(n)));
+    }
+  }
+}
+
+TEST(PlanarityTest, NonPlanarFamiliesAreRefused) {
+  Rng rng(1908);
+  for (int round = 0; round < 6; round++) {
+    for (int n : {6, 15, 40}) {
+      struct Family {
+        const char* name;
+        std::function<Pairs()> make;
+      };
+      const Family families[] = {
+          {"K5 subdivision", [&] { return planar_families::subdivide(planar_families::complete(5), 3, rng); }},
+          {"K3,3 subdivision",
+           [&] { return planar_families::subdivide(planar_families::completeBipartite(3, 3), 3, rng); }},
+          {"dense", [&] { return planar_families::dense(n, rng); }},
+          {"triangulation plus an edge", [&] { return planar_families::triangulationPlusEdge(n, rng); }},
+      };
+      for (const Family& f : families)
+        expectAnswer(planar_families::shuffled(f.make(), rng), false, f.name + (" n=" + std::to_string(n)));
+    }
+  }
+}
+
+TEST(PlanarityTest, NonPlanarEmbedKeepsTheListOrder) {
+  graph G;
+  planar_families::build(G, planar_families::complete(5), true);
+  EXPECT_FALSE(graphlib::BL_PLANAR(G, true));
+  Snapshot paired(G);
+  std::vector<std::vector<int>> lists = paired.adjacency;
+  graph H;
+  planar_families::build(H, planar_families::complete(5), true);
+  EXPECT_EQ(Snapshot(H).adjacency, lists);
+  EXPECT_EQ(Snapshot(H).edges, paired.edges);
+}
+
+TEST(PlanarityTest, AtMostFourNodesAlwaysPassThePlainTest) {
+  // Self-loops and parallel edges included: such graphs are planar.
+  Rng rng(404);
+  for (int round = 0; round < 60; round++) {
+    graph G;
+    int n = planar_families::pick(rng, 1, 4);
+    std::vector<node> v;
+    for (int i = 0; i < n; i++) v.push_back(G.new_node());
+    for (int m = planar_families::pick(rng, 1, 14); m > 0; m--)
+      G.new_edge(v[static_cast<size_t>(planar_families::pick(rng, 0, n - 1))],
+                 v[static_cast<size_t>(planar_families::pick(rng, 0, n - 1))]);
+    Snapshot before(G);
+    EXPECT_TRUE(graphlib::BL_PLANAR(G, false));
+    EXPECT_TRUE(before == Snapshot(G));
+    EXPECT_EQ(graphDefect(G), "");
+  }
+}
+
+TEST(PlanarityTest, EdgelessGraphsArePlanarAndUntouched) {
+  for (int n : {0, 1, 2, 7, 60}) {
+    for (bool embed : {false, true}) {
+      graph G;
+      for (int i = 0; i < n; i++) G.new_node();
+      int max_edge = G.max_edge_index;
+      EXPECT_TRUE(graphlib::BL_PLANAR(G, embed)) << n;
+      EXPECT_EQ(G.number_of_edges(), 0);
+      EXPECT_EQ(G.max_edge_index, max_edge);
+      EXPECT_EQ(G.number_of_nodes(), n);
+    }
+  }
+}
+
+TEST(PlanarityTest, AuxiliaryEdgesAreDeletedAgain) {
+  // Disconnected and with cut nodes: the test adds edges and deletes them;
+  // the graph keeps its edges while its index bound may grow.
+  Rng rng(77);
+  Pairs p = planar_families::shuffled(planar_families::tree(30, rng), rng);
+  p.n += 5;
+  graph G;
+  planar_families::build(G, p, false);
+  Snapshot before(G);
+  int max_edge = G.max_edge_index;
+  EXPECT_TRUE(graphlib::BL_PLANAR(G, false));
+  EXPECT_TRUE(before == Snapshot(G));
+  EXPECT_EQ(graphDefect(G), "");
+  EXPECT_GT(G.max_edge_index, max_edge);
+  // Freed indices come back: the next edge reuses one of them.
+  node a = static_cast<node>(G.v_list.head);
+  edge e = G.new_edge(a, a);
+  EXPECT_LE(e->index(), G.max_edge_index);
+  EXPECT_EQ(graphDefect(G), "");
+}
+
+TEST(PlanarityTest, EmbeddingIsRefusedForAGraphThatIsNotBidirected) {
+  {
+    RecordingErrorHandler handler;
+    graph G;
+    planar_families::build(G, planar_families::complete(4), false);
+    EXPECT_EQ(handler.raisedBy([&] { graphlib::BL_PLANAR(G, true); }),
+              (testing_support::GraphlibError{1, "BL_PLANAR: can only embed maps."}));
+  }
+  RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
+  graph G;
+  planar_families::build(G, planar_families::complete(4), false);
+  Snapshot before(G);
+  EXPECT_FALSE(graphlib::BL_PLANAR(G, true));
+  ASSERT_EQ(handler.size(), 1u);
+  EXPECT_EQ(handler.last().message, "BL_PLANAR: can only embed maps.");
+  EXPECT_EQ(Snapshot(G).adjacency, before.adjacency);
+  EXPECT_EQ(G.number_of_edges(), 6);
+  EXPECT_EQ(graphDefect(G), "");
+}
+
+TEST(PlanarityTest, MakePlanarMap) {
+  struct Case {
+    const char* name;
+    Pairs graph;
+    bool bidirected;
+    int components;
+    const char* error;  // nullptr: becomes a planar map with faces
+  };
+  Rng rng(5);
+  const Case cases[] = {
+      {"triangulation", planar_families::triangulation(30, rng), true, 1, nullptr},
+      {"two grids", twoCopies(planar_families::grid(3, 4), false), true, 2, nullptr},
+      {"K5", planar_families::complete(5), true, 1, "graph::make_planar_map: Graph is not planar."},
+      {"K4 one way", planar_families::complete(4), false, 1, "graph::make_planar_map: graph is not bidirected"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
+    graph G;
+    planar_families::build(G, c.graph, c.bidirected);
+    G.make_planar_map();
+    EXPECT_EQ(graphDefect(G), "");
+    if (c.error == nullptr) {
+      EXPECT_TRUE(handler.empty());
+      EXPECT_EQ(planar_families::embeddingDefect(G), "");
+      // Euler's formula per component gives the number of faces.
+      EXPECT_EQ(G.number_of_faces(), 2 * c.components - G.number_of_nodes() + G.number_of_edges() / 2);
+      for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ)
+        EXPECT_NE(G.access_face(static_cast<edge>(x)), nullptr);
+    } else {
+      ASSERT_EQ(handler.size(), 1u);
+      EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, c.error}));
+      EXPECT_EQ(G.number_of_faces(), 0);
+    }
+  }
+}
+
+TEST(PlanarityTest, FailedEmbeddingRunReportsItsProgressAndChangesNothing) {
+  Rng rng(31);
+  for (int round = 0; round < 10; round++) {
+    graph G;
+    planar_families::build(G, planar_families::shuffled(planar_families::triangulationPlusEdge(25, rng), rng), true);
+    ASSERT_TRUE(G.make_map());
+    graphlib::list<edge> B;
+    graphlib::Make_Biconnected(G, B);
+    EXPECT_TRUE(B.empty());
+    graphlib::node_array<int> numbers(G, 0);
+    graphlib::list<node> L;
+    graphlib::ST_NUMBERING(G, numbers, L, nullptr);
+    std::vector<int> before;
+    for (graphlib::dlink* it = L.first(); it; it = it->succ) before.push_back(numbers[L.contents(it)]);
+    Snapshot graph_before(G);
+    int k = graphlib::PLAN_EMBED_K(G, numbers, L);
+    EXPECT_GE(k, 1);
+    EXPECT_LT(k, G.number_of_nodes());
+    EXPECT_FALSE(graphlib::PLAN_EMBED(G, numbers, L));
+    std::vector<int> after;
+    for (graphlib::dlink* it = L.first(); it; it = it->succ) after.push_back(numbers[L.contents(it)]);
+    EXPECT_EQ(before, after);
+    EXPECT_TRUE(graph_before == Snapshot(G));
+  }
+}
+
+TEST(PlanarityTest, EmbeddingStepsCountEveryNodeOfAnEdgelessGraph) {
+  // Regression: an edgeless graph used to report one successful step
+  // whatever its size, so the embedding answered "not planar".
+  for (int n : {0, 1, 2, 6}) {
+    graph G;
+    graphlib::list<node> L;
+    for (int i = 0; i < n; i++) L.append(G.new_node());
+    graphlib::node_array<int> numbers(G, 0);
+    int k = 1;
+    for (graphlib::dlink* it = L.first(); it; it = it->succ) numbers[L.contents(it)] = k++;
+    EXPECT_EQ(graphlib::PLAN_EMBED_K(G, numbers, L), n);
+    EXPECT_TRUE(graphlib::PLAN_EMBED(G, numbers, L));
+  }
+}
+
+TEST(PlanarityTest, LongCycleIsEmbeddedWithoutDeepRecursion) {
+  const int n = 100000;
+  Pairs p{n, {}};
+  for (int i = 0; i < n; i++) p.edges.emplace_back(i, (i + 1) % n);
+  graph G;
+  planar_families::build(G, p, true);
+  EXPECT_TRUE(graphlib::BL_PLANAR(G, true));
+  EXPECT_EQ(planar_families::embeddingDefect(G), "");
+}
+
+// Run by hand (--gtest_also_run_disabled_tests, optimised build): the time per
+// edge of the plain test and of the embedding should stay roughly constant as
+// the triangulations grow.
+TEST(PlanarityTest, DISABLED_LinearTimeOnTriangulations) {
+  Rng rng(100000);
+  std::printf("%8s %8s %12s %12s %12s %12s\n", "nodes", "edges", "test ms", "ns/edge", "embed ms", "ns/edge");
+  for (int n : {1000, 3000, 10000, 30000, 100000}) {
+    Pairs p = planar_families::shuffled(planar_families::triangulation(n, rng), rng);
+    graph G;
+    planar_families::build(G, p, false);
+    graph M;
+    planar_families::build(M, p, true);
+    auto t0 = std::chrono::steady_clock::now();
+    bool plain = graphlib::BL_PLANAR(G, false);
+    auto t1 = std::chrono::steady_clock::now();
+    bool embedded = graphlib::BL_PLANAR(M, true);
+    auto t2 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(plain);
+    EXPECT_TRUE(embedded);
+    double test_ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    double embed_ms = std::chrono::duration<double, std::milli>(t2 - t1).count();
+    double m = static_cast<double>(p.edges.size());
+    std::printf("%8d %8d %12.1f %12.1f %12.1f %12.1f\n", n, static_cast<int>(p.edges.size()), test_ms,
+                test_ms * 1e6 / m, embed_ms, embed_ms * 1e6 / m);
+  }
+}
+
+TEST(PlanarityTest, NodeArraysOfNodesHaveNoTextForm) {
+  graph G;
+  G.new_node();
+  graphlib::node_array<node> A(G, nullptr);
+  std::ostringstream out;
+  EXPECT_EQ(&(out << A), &out);
+  EXPECT_EQ(out.str(), "");
+  std::istringstream in("3 4");
+  EXPECT_EQ(&(in >> A), &in);
+  EXPECT_TRUE(in.good());
+  int x = 0;
+  in >> x;
+  EXPECT_EQ(x, 3);
+}
+
+}  // namespace
