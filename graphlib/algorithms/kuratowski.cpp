@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "graphlib/algorithms/biconnected.h"
-#include "graphlib/algorithms/graph_misc.h"
+#include "graphlib/algorithms/graph_properties.h"
 #include "graphlib/algorithms/st_number.h"
 #include "graphlib/algorithms/internal/kuratowski_case.h"
 #include "graphlib/base/error.h"

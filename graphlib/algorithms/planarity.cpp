@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "graphlib/algorithms/pq_tree.h"
-#include "graphlib/algorithms/graph_misc.h"
+#include "graphlib/algorithms/graph_properties.h"
 #include "graphlib/algorithms/st_number.h"
 #include "graphlib/base/error.h"
 

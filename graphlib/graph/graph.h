@@ -286,6 +286,9 @@ class graph {
   void make_bidirected();
   bool is_bidirected() const;
   bool is_map() const;
+  // A bidirected planar graph becomes a planar map with its faces computed
+  // (defined with the planarity test).
+  void make_planar_map();
 
   void make_undirected();
   void make_directed();

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "FaceTracing.h"
 #include "graphlib/graph/graph.h"
 
 namespace planar_families {
@@ -233,51 +234,13 @@ struct Snapshot {
   bool operator==(const Snapshot& o) const { return edges == o.edges && adjacency == o.adjacency && ends == o.ends; }
 };
 
-// The test's own check of a planar map: every edge is paired with a reversal,
-// and tracing the faces of the rotation (the out-lists) gives
-// nodes - pairs + faces = 2 in every connected component that has an edge.
+// A planar map by the test's own face tracing: every edge paired, and
+// Euler's formula giving genus 0 in every component.
 inline std::string embeddingDefect(const graphlib::graph& G) {
-  using graphlib::edge;
-  std::map<edge, edge> next_out;  // cyclic successor in the source's out-list
-  for (graphlib::graph_object* x = G.v_list.head; x; x = x->succ) {
-    graphlib::node v = static_cast<graphlib::node>(x);
-    for (edge e = v->first_adj_edge[0]; e; e = e->succ_adj_edge[0]) {
-      if (e->source != v) return "an out-list holds an edge of another source";
-      next_out[e] = e->succ_adj_edge[0] ? e->succ_adj_edge[0] : v->first_adj_edge[0];
-    }
-  }
-  std::vector<int> comp(static_cast<size_t>(G.max_node_index + 1));
-  for (size_t i = 0; i < comp.size(); i++) comp[i] = static_cast<int>(i);
-  auto find = [&](int a) {
-    while (comp[static_cast<size_t>(a)] != a) a = comp[static_cast<size_t>(a)] = comp[static_cast<size_t>(comp[static_cast<size_t>(a)])];
-    return a;
-  };
-  long darts = 0;
-  for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) {
-    edge e = static_cast<edge>(x);
-    edge r = e->rev;
-    if (!r || r == e || r->rev != e || r->source != e->target || r->target != e->source)
-      return "edge " + std::to_string(e->index()) + " is not paired with a reversal";
-    if (!next_out.count(e)) return "edge " + std::to_string(e->index()) + " is in no out-list";
-    comp[static_cast<size_t>(find(e->source->index()))] = find(e->target->index());
-    darts++;
-  }
-  if (static_cast<size_t>(darts) != next_out.size()) return "out-lists and edge list differ";
-  std::map<int, long> nodes, pairs2, faces;
-  for (graphlib::graph_object* x = G.v_list.head; x; x = x->succ)
-    if (static_cast<graphlib::node>(x)->first_adj_edge[0]) nodes[find(static_cast<graphlib::node>(x)->index())]++;
-  std::set<edge> seen;
-  for (const auto& d : next_out) {
-    pairs2[find(d.first->source->index())]++;
-    if (seen.count(d.first)) continue;
-    faces[find(d.first->source->index())]++;
-    for (edge e = d.first; seen.insert(e).second;) e = next_out[e->rev];
-  }
-  for (const auto& c : nodes)
-    if (c.second - pairs2[c.first] / 2 + faces[c.first] != 2)
-      return "Euler's formula fails: " + std::to_string(c.second) + " nodes, " + std::to_string(pairs2[c.first] / 2) +
-             " edge pairs, " + std::to_string(faces[c.first]) + " faces";
-  return "";
+  testing_support::TracedMap T = testing_support::traceMap(G);
+  if (!T.defect.empty()) return T.defect;
+  int genus = testing_support::tracedGenus(G);
+  return genus == 0 ? "" : "the rotation has genus " + std::to_string(genus);
 }
 
 }  // namespace planar_families

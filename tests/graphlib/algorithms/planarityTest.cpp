@@ -11,7 +11,7 @@
 
 #include "GraphInvariants.h"
 #include "RecordingErrorHandler.h"
-#include "graphlib/algorithms/graph_misc.h"
+#include "graphlib/algorithms/graph_properties.h"
 #include "graphlib/algorithms/st_number.h"
 #include "tests/graphlib/algorithms/PlanarFamilies.h"
 
