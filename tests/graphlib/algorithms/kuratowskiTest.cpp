@@ -149,7 +149,7 @@ TEST(KuratowskiTest, SubdivisionsGiveAllTheirEdges) {
 TEST(KuratowskiTest, NonPlanarFamiliesGiveVerifiedWitnessesAndReachEveryCase) {
   Rng rng(4242);
   std::vector<int> reached(6, 0);
-  for (int round = 0; round < 40; round++) {
+  for (int round = 0; round < 24; round++) {
     int n = planar_families::pick(rng, 6, 30);
     struct Family {
       const char* name;
@@ -224,6 +224,20 @@ TEST(KuratowskiTest, PlanarGraphLeavesTheListAlone) {
     EXPECT_EQ(items(K), kept);
     EXPECT_TRUE(before == Snapshot(G));
   }
+}
+
+TEST(KuratowskiTest, EmbeddingAskedForAGraphThatCannotBePaired) {
+  // The answer comes from the pairing, not from a failed test: no witness.
+  RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
+  graph G;
+  planar_families::build(G, planar_families::complete(5), false);
+  graphlib::list<edge> K;
+  K.append(static_cast<edge>(G.e_list.head));
+  EXPECT_FALSE(graphlib::BL_PLANAR(G, K, true));
+  ASSERT_EQ(handler.size(), 1u);
+  EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, "BL_PLANAR: can only embed maps."}));
+  EXPECT_TRUE(K.empty());
+  EXPECT_EQ(graphDefect(G), "");
 }
 
 TEST(KuratowskiTest, SimpleSearchOnK5ListsEveryEdgeInOrder) {
@@ -383,6 +397,24 @@ TEST(KuratowskiTest, DepthFirstSearchAlongOutLists) {
   EXPECT_EQ(tree[v[3]], e13);
   EXPECT_NE(tree[v[2]], e02);
   EXPECT_EQ(tree[v[2]]->source, v[3]);
+}
+
+TEST(KuratowskiTest, DepthFirstSearchOnALongPathDoesNotRecurse) {
+  const int n = 100000;
+  graph G;
+  std::vector<node> v;
+  for (int i = 0; i < n; i++) v.push_back(G.new_node());
+  for (int i = 0; i + 1 < n; i++) G.new_edge(v[static_cast<size_t>(i)], v[static_cast<size_t>(i + 1)]);
+  graphlib::list<node> L;
+  graphlib::node_array<int> number(G, -1);
+  graphlib::node_array<edge> tree(G, nullptr);
+  int count = 0;
+  graphlib::DFS(G, v[0], L, number, count, tree);
+  EXPECT_EQ(L.length(), n);
+  EXPECT_EQ(count, n);
+  EXPECT_EQ(L.back(), v.back());
+  EXPECT_EQ(number[v.back()], n - 1);
+  EXPECT_EQ(tree[v.back()]->source, v[static_cast<size_t>(n - 2)]);
 }
 
 TEST(KuratowskiTest, AssignKeepsTheFirstValue) {
