@@ -49,6 +49,10 @@ class kuratowski_search {
   void compute_representatives();
   // Passes over the depth-first order; true when Case 1 or 2 was output.
   bool mixed_passes();
+  // From entry q on, the children of x (in out-list order) whose subtrees
+  // hold virtual nodes of both kinds; with own_block only those that begin a
+  // block of their own.
+  void mixed_children(node x, node o[3], node p[3], int q, bool own_block);
   bool examine_blocks();
   bool examine_block(node x, edge e);
 
@@ -198,6 +202,17 @@ void kuratowski_search::compute_representatives() {
   }
 }
 
+void kuratowski_search::mixed_children(node x, node o[3], node p[3], int q, bool own_block) {
+  for (edge e = x->first_adj_edge[0]; e != nullptr && q < 3; e = adj_succ(e, x, 0)) {
+    node y = e->target;
+    if (!is_child(y, x) || prep[y] == nullptr || orep[y] == nullptr) continue;
+    if (own_block && x != sc && block[tree[y]] == block[tree[x]]) continue;
+    o[q] = orep[y];
+    p[q] = prep[y];
+    q++;
+  }
+}
+
 bool kuratowski_search::mixed_passes() {
   // Passes 1 to 3 see every node after all of its descendants.
   for (dlink* it = D.last(); it != nullptr; it = it->pred) {
@@ -214,14 +229,7 @@ bool kuratowski_search::mixed_passes() {
       // Three mixed components below x.
       node o[3];
       node p[3];
-      int q = 0;
-      for (edge e = x->first_adj_edge[0]; e != nullptr && q < 3; e = adj_succ(e, x, 0)) {
-        node y = e->target;
-        if (!is_child(y, x) || prep[y] == nullptr || orep[y] == nullptr) continue;
-        o[q] = orep[y];
-        p[q] = prep[y];
-        q++;
-      }
+      mixed_children(x, o, p, 0, false);
       kuratowski_last_case = 1;
       output_three_components(x, o, p);
       return true;
@@ -246,15 +254,7 @@ bool kuratowski_search::mixed_passes() {
       // Two mixed components below x and a pertinent node through its root.
       node o[3] = {stnode, nullptr, nullptr};
       node p[3] = {root_p[x], nullptr, nullptr};
-      int q = 1;
-      for (edge e = x->first_adj_edge[0]; e != nullptr && q < 3; e = adj_succ(e, x, 0)) {
-        node y = e->target;
-        if (!is_child(y, x) || prep[y] == nullptr || orep[y] == nullptr) continue;
-        if (x != sc && block[tree[y]] == block[tree[x]]) continue;
-        o[q] = orep[y];
-        p[q] = prep[y];
-        q++;
-      }
+      mixed_children(x, o, p, 1, true);
       kuratowski_last_case = 2;
       output_three_components(x, o, p);
       return true;

@@ -327,7 +327,7 @@ TEST(PlanarityTest, EmbeddingStepsCountEveryNodeOfAnEdgelessGraph) {
 TEST(PlanarityTest, LongCycleIsEmbeddedWithoutDeepRecursion) {
   // The completion walk goes as deep as the cycle is long. The cycle is
   // already biconnected, so the test's steps are called directly.
-  const int n = 100000;
+  const int n = 80000;
   Pairs p{n, {}};
   for (int i = 0; i < n; i++) p.edges.emplace_back(i, (i + 1) % n);
   graph G;
