@@ -1,6 +1,13 @@
 #include "driver/PivotLoop.h"
 
+#include <condition_variable>
+#include <iostream>
+#include <memory>
+#include <mutex>
 #include <ostream>
+#include <sstream>
+#include <string>
+#include <thread>
 #include <utility>
 
 #include "driver/Ranking.h"
@@ -8,12 +15,210 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "support/Parameters.h"
+#include "support/ThreadOutput.h"
 
 namespace PivotLoop {
 
+namespace {
+
+// The number format of a stream, which the lines a pivot prints may change
+// (the timers of "Debug" 1 leave it fixed with two decimals) and which later
+// lines of the console then use.
+struct Format {
+  std::ios_base::fmtflags flags;
+  std::streamsize precision;
+  char fill;
+
+  static Format of(const std::ostream& os) { return Format{os.flags(), os.precision(), os.fill()}; }
+  void applyTo(std::ostream& os) const {
+    os.flags(flags);
+    os.precision(precision);
+    os.fill(fill);
+  }
+};
+
+// One pivot of a run with several threads: the engine's results, then its
+// seeds refined one by one, each a task for whichever worker is free.
+struct PivotWork {
+  int r = 0;
+  SetResults results;
+  SeedResults msbResults;
+  std::vector<MultSeqBlock*> seeds;  // msbResults' seeds in order
+  std::string lines;                 // what the pivot's work printed
+  Format format;                     // the format its lines left behind
+  bool engineDone = false;
+  std::size_t nextSeed = 0;    // the first seed no worker has taken
+  std::size_t seedsLeft = 0;   // seeds taken or not whose refinement has not ended
+};
+
+class ParallelPivots {
+ public:
+  ParallelPivots(std::vector<AtomMolecule*>& mols, const std::vector<int>& pivots, const Engine& engine,
+                 int threads)
+      : m_mols(mols),
+        m_engine(engine),
+        m_n(static_cast<int>(mols.size())),
+        m_fullSet(Parameters::getInt("FullSet", 0) != 0),
+        m_onlyScoring(Parameters::getInt("OnlyScoring", 0) == 1),
+        m_iterations(Parameters::getInt("ExtIterations", 0)),
+        m_thr(Parameters::getFloat("ExtThr", 0.0f)),
+        m_console(Format::of(std::cout)),
+        // Pivots past the one the ranking waits for hold their results until
+        // it gets to them; this many at most are under way or waiting.
+        m_window(static_cast<std::size_t>(threads) + 2) {
+    for (int r : pivots) {
+      m_work.emplace_back(new PivotWork);
+      m_work.back()->r = r;
+    }
+    for (int t = 0; t < threads; ++t) m_workers.emplace_back([this] { workerLoop(); });
+  }
+
+  ~ParallelPivots() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_stopping = true;
+    }
+    m_workReady.notify_all();
+    for (std::thread& t : m_workers) t.join();
+  }
+
+  // Waits until pivot k (in run order) is complete and hands over its work.
+  std::unique_ptr<PivotWork> take(std::size_t k) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_pivotDone.wait(lock, [&] { return complete(*m_work[k]); });
+    std::unique_ptr<PivotWork> work = std::move(m_work[k]);
+    m_taken = k + 1;
+    lock.unlock();
+    m_workReady.notify_all();
+    return work;
+  }
+
+ private:
+  static bool complete(const PivotWork& w) { return w.engineDone && w.seedsLeft == 0; }
+
+  void workerLoop() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+      // Seeds of the earliest pivots first: the ranking waits for them.
+      PivotWork* refineIn = nullptr;
+      for (std::size_t k = m_taken; k < m_nextEngine; ++k) {
+        PivotWork& w = *m_work[k];
+        if (w.engineDone && w.nextSeed < w.seeds.size()) {
+          refineIn = &w;
+          break;
+        }
+      }
+      if (refineIn) {
+        MultSeqBlock* seed = refineIn->seeds[refineIn->nextSeed++];
+        lock.unlock();
+        SolutionRanking::refine(*seed, m_mols, m_iterations, m_thr);
+        lock.lock();
+        if (--refineIn->seedsLeft == 0) m_pivotDone.notify_all();
+        continue;
+      }
+      if (m_nextEngine < m_work.size() && m_nextEngine < m_taken + m_window) {
+        PivotWork& w = *m_work[m_nextEngine++];
+        lock.unlock();
+        runEngine(w);
+        lock.lock();
+        w.engineDone = true;
+        w.seedsLeft = w.seeds.size();
+        if (complete(w)) m_pivotDone.notify_all();
+        m_workReady.notify_all();
+        continue;
+      }
+      if (m_stopping || m_taken == m_work.size()) return;
+      m_workReady.wait(lock);
+    }
+  }
+
+  // The engine for one pivot on a private copy of the structure list, with
+  // what it prints kept for the ranking's turn.
+  void runEngine(PivotWork& w) {
+    const int r = w.r;
+    std::vector<AtomMolecule*> mols = m_mols;
+    int ref = r - 1;
+    int N = m_n - r;
+    if (m_fullSet) {
+      std::swap(mols[0], mols[static_cast<std::size_t>(r - 1)]);
+      ref = 0;
+      N = m_n - 1;
+    }
+    w.results.resize(static_cast<std::size_t>(N));
+    w.msbResults.resize(static_cast<std::size_t>(N));
+    // The console's format as the loop found it: only the engine's own lines
+    // change it, and those of every pivot change it alike.
+    std::ostringstream lines;
+    m_console.applyTo(lines);
+    ThreadOutput::redirect(&lines);
+    if (m_onlyScoring)
+      w.msbResults[static_cast<std::size_t>(m_n - 2)].push_back(scoringOnlySeed(m_n));
+    else
+      m_engine(mols, ref, w.results, w.msbResults);
+    ThreadOutput::redirect(nullptr);
+    if (m_fullSet) renumber(w.results, w.msbResults, r);
+    w.lines = lines.str();
+    w.format = Format::of(lines);
+    for (std::vector<MultSeqBlock*>& seeds : w.msbResults)
+      for (MultSeqBlock* seed : seeds) w.seeds.push_back(seed);
+  }
+
+  std::vector<AtomMolecule*>& m_mols;
+  const Engine& m_engine;
+  const int m_n;
+  const bool m_fullSet;
+  const bool m_onlyScoring;
+  const int m_iterations;
+  const float m_thr;
+  const Format m_console;
+  const std::size_t m_window;
+
+  std::mutex m_mutex;
+  std::condition_variable m_workReady;
+  std::condition_variable m_pivotDone;
+  std::vector<std::unique_ptr<PivotWork> > m_work;
+  std::size_t m_nextEngine = 0;  // the first pivot whose engine no worker has taken
+  std::size_t m_taken = 0;       // pivots the ranking has taken
+  bool m_stopping = false;
+  std::vector<std::thread> m_workers;
+};
+
+// The pivots the loop visits, in order.
+std::vector<int> pivotOrder(int n, bool singlePivot, bool fullSet) {
+  std::vector<int> pivots;
+  for (int r = 1; fullSet ? r <= n : r < n; ++r) {
+    pivots.push_back(r);
+    if (singlePivot) break;
+  }
+  return pivots;
+}
+
+void printProgress(std::ostream& out, int n, int r) {
+  if (r == 1)
+    out << "Number of iterations left: " << n - 1;
+  else
+    out << "," << n - r;
+  out.flush();
+}
+
+}  // namespace
+
 void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engine, SolutionRanking& ranking,
-         std::ostream& out) {
+         std::ostream& out, int threads) {
   const int n = static_cast<int>(mols.size());
+  if (threads > 1) {
+    if (n == 2) singlePivot = true;
+    const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt("FullSet", 0) != 0);
+    ParallelPivots parallel(mols, pivots, engine, threads);
+    for (std::size_t k = 0; k < pivots.size(); ++k) {
+      std::unique_ptr<PivotWork> work = parallel.take(k);
+      std::cout << work->lines;
+      work->format.applyTo(std::cout);
+      ranking.takeRefined(work->results, work->msbResults, mols);
+      printProgress(out, n, singlePivot ? n : work->r);
+    }
+    return;
+  }
   if (n == 2) singlePivot = true;
   const bool fullSet = Parameters::getInt("FullSet", 0) != 0;
   const bool onlyScoring = Parameters::getInt("OnlyScoring", 0) == 1;
@@ -42,11 +247,7 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
     }
     ranking.takeIteration(results, msbResults, mols);
     if (singlePivot) r = n;
-    if (r == 1)
-      out << "Number of iterations left: " << n - 1;
-    else
-      out << "," << n - r;
-    out.flush();
+    printProgress(out, n, r);
   }
 }
 

@@ -23,8 +23,14 @@ typedef std::function<void(std::vector<AtomMolecule*>& mols, int ref, SetResults
 
 // The whole loop over "FullSet" and "OnlyScoring" as they stand in the table.
 // `singlePivot`, or a run of two structures, stops it after the first pivot.
+// With `threads` above 1, that many workers run the engine and refine the
+// seeds, several pivots at a time, while the ranking takes the pivots' results
+// in pivot order: everything it keeps and everything printed is what the
+// serial loop gives. The engine then runs on several threads at once, and the
+// lines a pivot's work prints (ThreadOutput) come out in pivot order, before
+// that pivot's progress count.
 void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engine, SolutionRanking& ranking,
-         std::ostream& out);
+         std::ostream& out, int threads = 1);
 
 // After an engine call with structure r - 1 swapped to the front: exchanges the
 // indices 0 and r - 1 in every set and seed, so they refer to command-line order.

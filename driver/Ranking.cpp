@@ -32,6 +32,15 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
                                     std::vector<AtomMolecule*>& mols) {
   const int iterations = Parameters::getInt("ExtIterations", 0);
   const float thr = Parameters::getFloat("ExtThr", 0.0f);
+  // Refining a seed reads nothing the ranking holds, so all can be refined first.
+  for (std::vector<MultSeqBlock*>& seeds : msbResults)
+    for (MultSeqBlock* seed : seeds) refine(*seed, mols, iterations, thr);
+  takeRefined(results, msbResults, mols);
+}
+
+void SolutionRanking::takeRefined(std::vector<std::vector<EventSet*> >& results,
+                                  std::vector<std::vector<MultSeqBlock*> >& msbResults,
+                                  const std::vector<AtomMolecule*>& mols) {
   const int bound = Parameters::getInt("bvResNum", 0);
   for (std::vector<EventSet*>& sets : results)
     for (EventSet*& set : sets) {
@@ -40,7 +49,6 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
     }
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
     for (MultSeqBlock*& seed : seeds) {
-      refine(*seed, mols, iterations, thr);
       retainSeed(seed, mols, bound);
       seed = nullptr;
     }

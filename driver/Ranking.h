@@ -29,6 +29,10 @@ class SolutionRanking {
   // first, then every seed is refined and retained or deleted.
   void takeIteration(std::vector<std::vector<EventSet*> >& results,
                      std::vector<std::vector<MultSeqBlock*> >& msbResults, std::vector<AtomMolecule*>& mols);
+  // The same for seeds that have been refined already (by the workers of a run
+  // with several threads).
+  void takeRefined(std::vector<std::vector<EventSet*> >& results,
+                   std::vector<std::vector<MultSeqBlock*> >& msbResults, const std::vector<AtomMolecule*>& mols);
 
   // Keeps the set among the longest of its structure count unless it mirrors
   // one already kept; otherwise deletes it. A set without entries ends the

@@ -13,6 +13,7 @@
 #include "driver/PivotLoop.h"
 #include "driver/Ranking.h"
 #include "driver/ResultFiles.h"
+#include "driver/ThreadCount.h"
 #include "engine/MuAlAlgRef.h"
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
@@ -58,6 +59,8 @@ int main(int argc, char* argv[]) {
   const int eventSetBound = Parameters::getInt("ResNum", 100);
   Configuration::applyOnlyScoringOverrides();
   const bool singlePivot = Parameters::getInt("OnlyRefMol", 0) != 0;
+  const int threads = ThreadCount::fromEnvironment(std::cerr);
+  if (threads < 1) return 1;
   Configuration::writeParameterTable(Log::fout);
 
   const std::vector<std::string> names(argv + 1, argv + argc);
@@ -74,7 +77,7 @@ int main(int argc, char* argv[]) {
     // The parameter table is final, so whether set files will be written is known now.
     SolutionRanking ranking(static_cast<int>(mols.size()), eventSetBound,
                             Parameters::getInt("ContFragmentMatch", 0) == 1);
-    PivotLoop::run(mols, singlePivot, runEngine, ranking, std::cout);
+    PivotLoop::run(mols, singlePivot, runEngine, ranking, std::cout, threads);
     written = ResultFiles::write(mols, ranking, Log::fout, std::cout, std::cerr);
   }
   for (AtomMolecule* m : mols) delete m;

@@ -5,6 +5,7 @@
 
 #include "engine/FastSeqBlock.h"
 #include "support/Parameters.h"
+#include "support/ThreadOutput.h"
 #include "support/Timer.h"
 
 namespace {
@@ -93,15 +94,16 @@ void CoveringSetSweep::makeEvents(const std::vector<std::vector<FastSeqBlock*> >
     }
   }
   if (debug()) {
-    std::cout << "Number of events: " << "\n";
+    std::ostream& out = ThreadOutput::out();
+    out << "Number of events: " << "\n";
     for (const auto& list : m_eventLists) {
       if (list)
-        std::cout << list->size() << " ";
+        out << list->size() << " ";
       else
-        std::cout << "0 ";
+        out << "0 ";
     }
-    std::cout << "\n";
-    std::cout << "Done step 2................" << "\n";
+    out << "\n";
+    out << "Done step 2................" << "\n";
   }
 }
 
@@ -156,7 +158,7 @@ void CoveringSetSweep::sweep() {
     m_ends.clear();
   }
   timerStop(m_test3);
-  if (m_activeCount != 0) std::cout << "Hash:" << m_activeCount << std::endl;
+  if (m_activeCount != 0) ThreadOutput::out() << "Hash:" << m_activeCount << std::endl;
 }
 
 void CoveringSetSweep::handleStretch(int p, int e) {

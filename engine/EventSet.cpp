@@ -6,7 +6,7 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 
-int EventSet::inew[3] = {0, 0, 0};
+std::atomic<int> EventSet::inew[3] = {{0}, {0}, {0}};
 
 EventSet::EventSet() : start(0), maxLen(0), length(0), ref(0), m_type(2) { ++inew[2]; }
 

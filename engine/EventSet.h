@@ -3,6 +3,7 @@
 // fragment pairs that cover it (owned copies). An EventSet built with the
 // default constructor serves as the ordering of covering-set heaps and sorts:
 // longest first in a sort, shortest on top of a priority queue.
+#include <atomic>
 #include <iosfwd>
 #include <list>
 #include <utility>
@@ -44,6 +45,6 @@ class EventSet {
   int ref;
   int m_type;
 
-  // Live objects per kind of construction.
-  static int inew[3];
+  // Live objects per kind of construction (sets are made on several threads).
+  static std::atomic<int> inew[3];
 };

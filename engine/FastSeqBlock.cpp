@@ -8,10 +8,10 @@
 #include "support/Parameters.h"
 
 float FastSeqBlock::m_fRMSDthr = -1.0f;
-const FMolecule<Atom>* FastSeqBlock::m_model = nullptr;
-const FMolecule<Atom>* FastSeqBlock::m_target = nullptr;
-int FastSeqBlock::m_iModelSize = 0;
-int FastSeqBlock::m_iTargetSize = 0;
+thread_local const FMolecule<Atom>* FastSeqBlock::m_model = nullptr;
+thread_local const FMolecule<Atom>* FastSeqBlock::m_target = nullptr;
+thread_local int FastSeqBlock::m_iModelSize = 0;
+thread_local int FastSeqBlock::m_iTargetSize = 0;
 float FastSeqBlock::m_fOverlapRatio = 1.0f;
 
 FastSeqBlock::FastSeqBlock() : i(0), j(0), l(0) {}

@@ -3,7 +3,8 @@
 // of another structure, with the least-squares fit of those pairs (the fit
 // maps the other structure onto the pivot). The two structures are not
 // arguments: the pipeline sets them in the class statics before it makes the
-// pairs of one structure against the pivot.
+// pairs of one structure against the pivot. Those statics belong to the thread
+// that sets them, so pivots can run on several threads at once.
 #include <vector>
 
 #include "geometry/BestFit.h"
@@ -64,10 +65,10 @@ class FastSeqBlock {
   BestFit fit;
 
   static float m_fRMSDthr;
-  static const FMolecule<Atom>* m_model;
-  static const FMolecule<Atom>* m_target;
-  static int m_iModelSize;
-  static int m_iTargetSize;
+  static thread_local const FMolecule<Atom>* m_model;
+  static thread_local const FMolecule<Atom>* m_target;
+  static thread_local int m_iModelSize;
+  static thread_local int m_iTargetSize;
   static float m_fOverlapRatio;
 
  private:

@@ -9,6 +9,7 @@
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
 #include "support/Parameters.h"
+#include "support/ThreadOutput.h"
 #include "support/Timer.h"
 
 namespace {
@@ -21,9 +22,10 @@ MuAlAlgRef::MuAlAlgRef(std::vector<AtomMolecule*>& molecules, int ref) : m_molec
 
 void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
                         std::vector<std::vector<MultSeqBlock*> >& msbResults) {
-  Timer test1("Test1");
-  Timer test2("test2");
-  Timer test3("test3");
+  // The pivot's own CPU time, also when other pivots run on other threads.
+  Timer test1("Test1", Timer::Thread);
+  Timer test2("test2", Timer::Thread);
+  Timer test3("test3", Timer::Thread);
 
   const int N = static_cast<int>(m_molecules.size()) - m_ref - 1;
   if (results.size() < static_cast<std::size_t>(static_cast<unsigned>(N)) ||
@@ -50,7 +52,7 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
     rawPairs[s] = FastSeqBlock::createSeqBlocks(pivot, other, FastSeqBlock::m_iModelSize,
                                                 FastSeqBlock::m_iTargetSize, minSize, shift);
     if (debug())
-      std::cout << "Number of SeqBlock's Before Clustering: " << k << " : " << rawPairs[s].size() << "\n";
+      ThreadOutput::out() << "Number of SeqBlock's Before Clustering: " << k << " : " << rawPairs[s].size() << "\n";
     if (Parameters::getInt("RobustFPClustering", 0) == 1) {
       const std::vector<float> weights = FastSeqBlock::globalSizeWeights(pivot, other, rawPairs[s]);
       keptPairs[s] = FastSeqBlock::clusterGlobalSize(rawPairs[s], weights);
@@ -58,9 +60,9 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
       keptPairs[s] = FastSeqBlock::cluster(rawPairs[s]);
     }
     if (debug())
-      std::cout << "Number of SeqBlock's After Clustering: " << k << " : " << keptPairs[s].size() << "\n";
+      ThreadOutput::out() << "Number of SeqBlock's After Clustering: " << k << " : " << keptPairs[s].size() << "\n";
   }
-  if (debug()) std::cout << "Done step 1................\n";
+  if (debug()) ThreadOutput::out() << "Done step 1................\n";
 
   int eventSetCounter = 0;
   {
@@ -76,9 +78,10 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
   rawPairs.clear();
 
   if (debug()) {
-    std::cout << "EventSet counter: " << eventSetCounter << "\n";
-    std::cout << test1 << "\n";
-    std::cout << test2 << "\n";
-    std::cout << test3 << "\n";
+    std::ostream& out = ThreadOutput::out();
+    out << "EventSet counter: " << eventSetCounter << "\n";
+    out << test1 << "\n";
+    out << test2 << "\n";
+    out << test3 << "\n";
   }
 }

@@ -31,7 +31,7 @@ void appendLowByte(std::string& key, int value) {
 
 }  // namespace
 
-int MultSeqBlock::inew[3] = {0, 0, 0};
+std::atomic<int> MultSeqBlock::inew[3] = {{0}, {0}, {0}};
 Timer MultSeqBlock::testTimerMSB("MSB:test1");
 
 MultSeqBlock::MultSeqBlock(const std::vector<FastSeqBlock*>& pairs, std::vector<int> ids_, int ref_)

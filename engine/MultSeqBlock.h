@@ -2,6 +2,7 @@
 // A multiple-alignment seed: per other structure (slot) one fragment pair with
 // the pivot and the transformation that places that structure on the pivot,
 // with its score and, once refined, its residue correspondence table.
+#include <atomic>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -81,8 +82,8 @@ class MultSeqBlock {
   std::vector<int> ids;
   int m_type;
 
-  // Live seeds per kind of construction.
-  static int inew[3];
+  // Live seeds per kind of construction (seeds are made on several threads).
+  static std::atomic<int> inew[3];
   static Timer testTimerMSB;
 };
 

@@ -14,9 +14,9 @@ float halfBits(float intra, float inter) {
 
 }  // namespace
 
-float GeomSelector::m_fDistThr2 = 0.0f;
-float GeomSelectorChainEQ::m_fDistThr2 = 0.0f;
-float BioCoreSelector::m_fDistThr2 = 0.0f;
+thread_local float GeomSelector::m_fDistThr2 = 0.0f;
+thread_local float GeomSelectorChainEQ::m_fDistThr2 = 0.0f;
+thread_local float BioCoreSelector::m_fDistThr2 = 0.0f;
 
 bool DistProbability::init = false;
 // Pair distances in ten bins of 1 A from 3 A: pairs of one structure's core
@@ -66,12 +66,12 @@ DistProbabilitySSE::DistProbabilitySSE() {
 // Initialised in this order: the PAM250 matrix that the program reads first,
 // then the statics nothing reads.
 template <>
-float GeomAndMatrix_Selector<AminoAcidScore::PAM250>::m_fDistThr2 = 0.0f;
+thread_local float GeomAndMatrix_Selector<AminoAcidScore::PAM250>::m_fDistThr2 = 0.0f;
 template <>
 AminoAcidScore::PAM250 GeomAndMatrix_Selector<AminoAcidScore::PAM250>::matrix = AminoAcidScore::PAM250();
 
 template <>
-float GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::m_fDistThr2 = 0.0f;
+thread_local float GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::m_fDistThr2 = 0.0f;
 template <>
 AminoAcidScore::BLOSUM62 GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::matrix = AminoAcidScore::BLOSUM62();
 template <>

@@ -6,7 +6,8 @@
 //
 // Every routine that applies a selector keeps its squared distance threshold,
 // sets it from its own distance argument for the duration of the call and
-// puts the kept value back (SelectorThreshold does both).
+// puts the kept value back (SelectorThreshold does both). The thresholds that
+// the program sets belong to the calling thread.
 #include "geometry/Vector3.h"
 #include "structure/AminoAcid.h"
 #include "structure/AminoAcidScore.h"
@@ -34,7 +35,7 @@ inline int matrixIndex(char letter) {
 class GeomSelector {
  public:
   typedef bool ValueType;
-  static float m_fDistThr2;
+  static thread_local float m_fDistThr2;
   static constexpr bool DEF_VALUE = false;
 
   static bool admit(const Atom& a, const Atom& b, bool& value) {
@@ -46,7 +47,7 @@ class GeomSelector {
 class GeomSelectorChainEQ {
  public:
   typedef bool ValueType;
-  static float m_fDistThr2;
+  static thread_local float m_fDistThr2;
   static constexpr bool DEF_VALUE = false;
 
   static bool admit(const Atom& a, const Atom& b, bool& value) {
@@ -60,7 +61,7 @@ class GeomSelectorChainEQ {
 class BioCoreSelector {
  public:
   typedef bool ValueType;
-  static float m_fDistThr2;
+  static thread_local float m_fDistThr2;
   static constexpr bool DEF_VALUE = false;
 
   static bool admit(const Atom& a, const Atom& b, bool& value) {
@@ -76,7 +77,7 @@ template <class Matrix>
 class GeomAndMatrix_Selector {
  public:
   typedef float ValueType;
-  static float m_fDistThr2;
+  static thread_local float m_fDistThr2;
   static constexpr float DEF_VALUE = -999999.0f;
   static Matrix matrix;
 
@@ -88,11 +89,11 @@ class GeomAndMatrix_Selector {
 };
 
 template <>
-float GeomAndMatrix_Selector<AminoAcidScore::PAM250>::m_fDistThr2;
+thread_local float GeomAndMatrix_Selector<AminoAcidScore::PAM250>::m_fDistThr2;
 template <>
 AminoAcidScore::PAM250 GeomAndMatrix_Selector<AminoAcidScore::PAM250>::matrix;
 template <>
-float GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::m_fDistThr2;
+thread_local float GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::m_fDistThr2;
 template <>
 AminoAcidScore::BLOSUM62 GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::matrix;
 

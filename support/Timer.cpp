@@ -1,5 +1,6 @@
 #include "support/Timer.h"
 
+#include <sys/resource.h>
 #include <sys/times.h>
 #include <unistd.h>
 
@@ -17,39 +18,52 @@ int32_t systemNow() {
 
 long systemRate() { return sysconf(_SC_CLK_TCK); }
 
-Timer::Clock currentClock = {systemNow, systemRate};
+// The calling thread's user time in the same ticks, rounded down as times() does.
+int32_t threadNow() {
+  struct rusage usage;
+  if (getrusage(RUSAGE_THREAD, &usage) != 0) return systemNow();
+  const int64_t micros = static_cast<int64_t>(usage.ru_utime.tv_sec) * 1000000 + usage.ru_utime.tv_usec;
+  return static_cast<int32_t>(micros * systemRate() / 1000000);
+}
+
+Timer::Clock currentClock = {systemNow, systemRate, threadNow};
 
 }  // namespace
 
-Timer::Clock Timer::systemClock() { return {systemNow, systemRate}; }
+Timer::Clock Timer::systemClock() { return {systemNow, systemRate, threadNow}; }
 
 void Timer::setClock(const Clock& clock) { currentClock = clock; }
 
-Timer::Timer() : m_name(nullptr), m_start(0), m_total(0) { reset(); }
+Timer::Timer() : m_name(nullptr), m_scope(Process), m_start(0), m_total(0) { reset(); }
 
-Timer::Timer(const char* name) : m_name(new char[std::strlen(name) + 1]), m_start(0), m_total(0) {
+Timer::Timer(const char* name, Scope scope)
+    : m_name(new char[std::strlen(name) + 1]), m_scope(scope), m_start(0), m_total(0) {
   std::strcpy(m_name, name);
   reset();
 }
 
 Timer::~Timer() { delete[] m_name; }
 
+int32_t Timer::now() const {
+  return m_scope == Thread && currentClock.threadNow ? currentClock.threadNow() : currentClock.now();
+}
+
 void Timer::reset() {
-  m_start = currentClock.now();
+  m_start = now();
   m_total = 0;
 }
 
-void Timer::start() { m_start = currentClock.now(); }
+void Timer::start() { m_start = now(); }
 
 void Timer::stop() {
   if (m_start >= 0) {
-    m_total += currentClock.now() - m_start;
+    m_total += now() - m_start;
     m_start = -1;
   }
 }
 
 int32_t Timer::elapsedTicks() const {
-  return m_start < 0 ? m_total : currentClock.now() - m_start + m_total;
+  return m_start < 0 ? m_total : now() - m_start + m_total;
 }
 
 float Timer::operator()() const {
