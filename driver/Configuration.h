@@ -16,15 +16,17 @@ void readParameterFile(const char* fileName);
 // An absent "ExtThr", or one of exactly -1, becomes a float equal to "SeqBlockRMSDthr".
 void settleExtThr();
 
-// Checks the values that would make the run crash, divide by zero, loop or give
-// NaN. On the first bad one writes one line naming the key and value to `err` and
-// returns false.
-bool validate(std::ostream& err);
+// Checks each key against its rule: a value that would make the run crash,
+// hang, overflow or divide by zero. On the first bad one writes the parameter
+// table (that value as written) and one line naming the key and value to
+// `log`, the line to `err`, and returns false.
+bool validate(std::ostream& err, std::ostream& log);
 
 // "OnlyScoring" 1 forces a single pivot and a single refinement pass.
 void applyOnlyScoringOverrides();
 
-// The parameter block that opens the run log.
-void writeParameterTable(std::ostream& os);
+// The parameter block that opens the run log; the entry of key `asWritten`
+// shows its value as "params.txt" wrote it.
+void writeParameterTable(std::ostream& os, const std::string& asWritten = "");
 
 }  // namespace Configuration

@@ -6,19 +6,21 @@
 #include "engine/FastSeqBlock.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/Fatal.h"
 
 namespace EngineSettings {
 
 void apply() {
-  FastSeqBlock::m_fRMSDthr = Parameters::getFloat("SeqBlockRMSDthr", 0.0f);
-  FastSeqBlock::m_fOverlapRatio = Parameters::getFloat("SeqBlockOverlapRatio", 0.0f);
+  FastSeqBlock::m_fRMSDthr = Parameters::getFloat(Param::SeqBlockRMSDthr);
+  FastSeqBlock::m_fOverlapRatio = Parameters::getFloat(Param::SeqBlockOverlapRatio);
 
-  const double t = Parameters::getFloat("TransEqualRMSD", 0.0f);
+  const double t = Parameters::getFloat(Param::TransEqualRMSD);
   AtomMolecule::st_fThr = static_cast<float>(t * 3.0 * t);
 
-  if (Parameters::getInt("Scoring", 0) == 2) {
-    const int bioCore = Parameters::getInt("BioCore", 0);
+  if (Parameters::getInt(Param::Scoring) == 2) {
+    const int bioCore = Parameters::getInt(Param::BioCore);
     // Made once and kept until the process ends, as every scoring call reads it.
     switch (bioCore) {
       case 0:
@@ -35,8 +37,7 @@ void apply() {
         break;
       default:
         std::cout << "Program parameter BioCore has not a legal value: " << bioCore;
-        std::cout.flush();
-        std::exit(1);
+        Fatal::stop();
     }
   }
 }

@@ -6,6 +6,7 @@
 #include "driver/TwoStreams.h"
 #include "structure/AtomMolecule.h"
 #include "structure/CompleteMolecule.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
 namespace Loading {
@@ -23,7 +24,7 @@ bool checkFiles(const std::vector<std::string>& names, std::ostream& log, std::o
 
 bool loadStructures(const std::vector<std::string>& names, std::vector<AtomMolecule*>& mols, std::ostream& log,
                     std::ostream& out) {
-  const bool sideChainCentroids = Parameters::getInt("PointType", 0) == 2;
+  const bool sideChainCentroids = Parameters::getInt(Param::PointType) == 2;
   for (const std::string& name : names) {
     AtomMolecule* structure;
     if (sideChainCentroids)

@@ -14,6 +14,7 @@
 #include "engine/EventSet.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 #include "support/ThreadOutput.h"
 
@@ -220,8 +221,8 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
     return;
   }
   if (n == 2) singlePivot = true;
-  const bool fullSet = Parameters::getInt("FullSet", 0) != 0;
-  const bool onlyScoring = Parameters::getInt("OnlyScoring", 0) == 1;
+  const bool fullSet = Parameters::getInt(Param::FullSet) != 0;
+  const bool onlyScoring = Parameters::getInt(Param::OnlyScoring) == 1;
   for (int r = 1;; ++r) {
     int N;
     int ref;

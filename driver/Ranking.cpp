@@ -7,7 +7,9 @@
 #include "driver/TwoStreams.h"
 #include "engine/EventSet.h"
 #include "support/Log.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/Fatal.h"
 
 SolutionRanking::SolutionRanking(int structureCount, int eventSetBound, bool keepSets)
     : m_structureCount(structureCount),
@@ -30,8 +32,8 @@ SolutionRanking::~SolutionRanking() {
 void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& results,
                                     std::vector<std::vector<MultSeqBlock*> >& msbResults,
                                     std::vector<AtomMolecule*>& mols) {
-  const int iterations = Parameters::getInt("ExtIterations", 0);
-  const float thr = Parameters::getFloat("ExtThr", 0.0f);
+  const int iterations = Parameters::getInt(Param::ExtIterations);
+  const float thr = Parameters::getFloat(Param::ExtThr);
   // Refining a seed reads nothing the ranking holds, so all can be refined first.
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
     for (MultSeqBlock* seed : seeds) refine(*seed, mols, iterations, thr);
@@ -41,7 +43,7 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
 void SolutionRanking::takeRefined(std::vector<std::vector<EventSet*> >& results,
                                   std::vector<std::vector<MultSeqBlock*> >& msbResults,
                                   const std::vector<AtomMolecule*>& mols) {
-  const int bound = Parameters::getInt("bvResNum", 0);
+  const int bound = Parameters::getInt(Param::bvResNum);
   for (std::vector<EventSet*>& sets : results)
     for (EventSet*& set : sets) {
       retainSet(set);
@@ -58,7 +60,7 @@ void SolutionRanking::retainSet(EventSet* set) {
   const std::size_t c = set->entries.size();
   if (c == 0) {
     writeLineToBoth(Log::fout, std::cout, "Sorry, Error in main 1");
-    std::exit(1);
+    Fatal::stop();
   }
   if (!m_keepSets) {
     delete set;

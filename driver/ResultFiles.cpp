@@ -9,7 +9,9 @@
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/WholeFile.h"
 
 namespace ResultFiles {
 
@@ -35,22 +37,30 @@ void writeSolution(std::ostream& os, MultSeqBlock& seed, int number, std::vector
   os << "\n\n";
 }
 
+// A result file written under a temporary name and given its name once
+// complete, so that it appears whole or not at all.
 class ResultFile {
  public:
   ResultFile(const std::string& directory, const std::string& name, std::ostream& log, std::ostream& err)
-      : m_name(name), m_log(log), m_err(err), m_stream((directory.empty() ? "" : directory + "/") + name) {
-    if (!m_stream.is_open()) report("Can't open file ");
+      : m_name(name), m_path((directory.empty() ? "" : directory + "/") + name), m_log(log), m_err(err) {
+    m_temporary = WholeFile::open(m_stream, m_path);
+    if (m_temporary.empty()) report("Can't open file ");
   }
   std::ofstream& stream() { return m_stream; }
-  // Closes the file; false when it was not written completely.
+  // Closes the file and gives it its name; false when it was not written completely.
   bool close() {
-    if (!m_stream.is_open()) return false;
-    m_stream.close();
-    if (m_stream.fail()) {
-      report("Error while writing file ");
-      return false;
+    if (m_temporary.empty()) return false;
+    switch (WholeFile::commit(m_stream, m_temporary, m_path)) {
+      case WholeFile::Outcome::Written:
+        return true;
+      case WholeFile::Outcome::WriteFailed:
+        report("Error while writing file ");
+        return false;
+      case WholeFile::Outcome::NotRenamed:
+        report("Can't open file ");
+        return false;
     }
-    return true;
+    return false;
   }
 
  private:
@@ -59,6 +69,8 @@ class ResultFile {
   }
 
   std::string m_name;
+  std::string m_path;
+  std::string m_temporary;
   std::ostream& m_log;
   std::ostream& m_err;
   std::ofstream m_stream;
@@ -74,8 +86,8 @@ std::string fileName(int structureCount, const char* suffix) {
 
 bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostream& log, std::ostream& out,
            std::ostream& err, const std::string& directory) {
-  const int printed = Parameters::getInt("ResNumPrint", 0);
-  const bool debug = Parameters::getInt("Debug", 0) == 1;
+  const int printed = Parameters::getInt(Param::ResNumPrint);
+  const bool debug = Parameters::getInt(Param::Debug) == 1;
   bool complete = true;
   out << std::endl;
   log << std::endl;
@@ -102,7 +114,7 @@ bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostr
     }
     const float best = ascending.back()->score;
     writeLineToBoth(log, out, "Num Of Mols: ", count, " Largest Solution: ", static_cast<double>(best));
-    if (k == 0 && Parameters::getInt("PrintHits", 0) == 1)
+    if (k == 0 && Parameters::getInt(Param::PrintHits) == 1)
       writeLineToBoth(out, log, "Hits : ", static_cast<double>(best), " : ", mols[0]->name(), " : ", mols[1]->name());
     int number = 0;
     for (auto it = ascending.rbegin(); it != ascending.rend(); ++it, ++number) {
@@ -118,7 +130,7 @@ bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostr
     complete = file.close() && complete;
   }
 
-  if (Parameters::getInt("ContFragmentMatch", 0) == 1) {
+  if (Parameters::getInt(Param::ContFragmentMatch) == 1) {
     log << std::endl << "Multiple fragment alignment:" << std::endl;
     std::vector<std::vector<EventSet*> >& retainedSets = ranking.retainedSets();
     for (std::size_t k = 0; k < retainedSets.size(); ++k) {

@@ -2,8 +2,12 @@
 // objects and sets the arithmetic mode.
 #include "graphlib/base/basic.h"
 
-#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,7 +21,9 @@
 #include "engine/MuAlAlgRef.h"
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
+#include "support/Fatal.h"
 #include "support/Log.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 #include "support/Timer.h"
 
@@ -25,9 +31,26 @@ namespace {
 
 const char* const kRunLogName = "log_quorvalin.txt";
 
-// The run log is opened during static start-up, so every run starts it empty,
-// also one that ends with its usage message.
-const bool runLogOpen = Log::open(kRunLogName);
+// Descriptors 0-2 closed by the caller would be taken by the first files the
+// run opens (the run log would receive the console lines): they are opened on
+// /dev/null first.
+void ensureStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) close(opened);
+  }
+}
+
+// Runs during static start-up, so every run starts its run log, also one that
+// ends with its usage message.
+bool startRun() {
+  ensureStandardDescriptors();
+  std::set_new_handler(Fatal::outOfMemory);
+  return Log::open(kRunLogName);
+}
+
+const bool runLogOpen = startRun();
 
 void runEngine(std::vector<AtomMolecule*>& mols, int ref, PivotLoop::SetResults& results,
                PivotLoop::SeedResults& msbResults) {
@@ -35,54 +58,71 @@ void runEngine(std::vector<AtomMolecule*>& mols, int ref, PivotLoop::SetResults&
   engine.runAlg(results, msbResults);
 }
 
-}  // namespace
+// The end of every run that gets that far: the run log completed, and the
+// console checked, since a summary that could not be written is a failure.
+int finish(bool succeeded) {
+  const bool logged = Log::finish(std::cerr);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "Error while writing to standard output" << std::endl;
+    return 1;
+  }
+  return succeeded && logged ? 0 : 1;
+}
 
-int main(int argc, char* argv[]) {
+int run(int argc, char* argv[]) {
   Timer overall("Overall Run Time");
   overall.start();
 
   std::cout << "Version 1.93" << std::endl;
   if (argc < 3) {
     std::cout << "Usage: " << argv[0] << " pdb1 pdb2 ..." << std::endl;
-    return 1;
+    Fatal::stop();
   }
-  if (!runLogOpen) {
-    std::cerr << "Cannot open the run log " << kRunLogName << " for writing" << std::endl;
-    return 1;
-  }
+  if (!runLogOpen) Fatal::report(std::cerr, "Cannot open the run log ", kRunLogName, " for writing");
 
   Configuration::registerDefaults();
   Configuration::readParameterFile("params.txt");
   Configuration::settleExtThr();
-  if (!Configuration::validate(std::cerr)) return 1;
-  EngineSettings::apply();
-  const int eventSetBound = Parameters::getInt("ResNum", 100);
+  if (!Configuration::validate(std::cerr, Log::fout)) Fatal::stop();
+  const int eventSetBound = Parameters::getInt(Param::ResNum);
   Configuration::applyOnlyScoringOverrides();
-  const bool singlePivot = Parameters::getInt("OnlyRefMol", 0) != 0;
+  const bool singlePivot = Parameters::getInt(Param::OnlyRefMol) != 0;
   const int threads = ThreadCount::fromEnvironment(std::cerr);
-  if (threads < 1) return 1;
+  if (threads < 1) Fatal::stop();
   Configuration::writeParameterTable(Log::fout);
+  EngineSettings::apply();
 
   const std::vector<std::string> names(argv + 1, argv + argc);
-  if (!Loading::checkFiles(names, Log::fout, std::cout)) return 1;
+  if (!Loading::checkFiles(names, Log::fout, std::cout)) Fatal::stop();
   std::vector<AtomMolecule*> mols;
   const bool loaded = Loading::loadStructures(names, mols, Log::fout, std::cout);
   if (!loaded) {
     for (AtomMolecule* m : mols) delete m;
-    return 1;
+    Fatal::stop();
   }
 
   bool written;
   {
     // The parameter table is final, so whether set files will be written is known now.
     SolutionRanking ranking(static_cast<int>(mols.size()), eventSetBound,
-                            Parameters::getInt("ContFragmentMatch", 0) == 1);
+                            Parameters::getInt(Param::ContFragmentMatch) == 1);
     PivotLoop::run(mols, singlePivot, runEngine, ranking, std::cout, threads);
     written = ResultFiles::write(mols, ranking, Log::fout, std::cout, std::cerr);
   }
   for (AtomMolecule* m : mols) delete m;
 
   Log::fout << std::endl << overall << std::endl;
-  if (Parameters::getInt("Debug", 0) == 1) std::cout << MultSeqBlock::testTimerMSB << "\n";
-  return written ? 0 : 1;
+  if (Parameters::getInt(Param::Debug) == 1) std::cout << MultSeqBlock::testTimerMSB << "\n";
+  return finish(written);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    Fatal::outOfMemory();
+  }
 }

@@ -4,13 +4,15 @@
 #include <iostream>
 
 #include "engine/FastSeqBlock.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 #include "support/ThreadOutput.h"
 #include "support/Timer.h"
+#include "support/Fatal.h"
 
 namespace {
 
-bool debug() { return Parameters::getInt("Debug", 0) == 1; }
+bool debug() { return Parameters::getInt(Param::Debug) == 1; }
 
 // Whether a heap bounded by `bound` takes a candidate that beats its top by
 // `better`; checked before the top is read, as an empty heap has none.
@@ -126,8 +128,7 @@ void CoveringSetSweep::startEvent(const SeqBlockEvent& event) {
   active.ends.push_back(end);
   ++m_activeCount;
   if (active.pairs.back() != b) {
-    std::cout << "Hash Error." << std::endl;
-    std::exit(1);
+    Fatal::report(std::cout, "Hash Error.");
   }
   // Slot by slot, each from the most recently started pair to the oldest.
   for (const ActivePairs& slot : m_active) {
@@ -139,8 +140,8 @@ void CoveringSetSweep::startEvent(const SeqBlockEvent& event) {
 
 void CoveringSetSweep::sweep() {
   // The settings cannot change during the sweep.
-  m_heapBound = Parameters::getInt("ResNum", 0);
-  m_seedThr = Parameters::getFloat("SeqBlockRMSDthr", 0.0f);
+  m_heapBound = Parameters::getInt(Param::ResNum);
+  m_seedThr = Parameters::getFloat(Param::SeqBlockRMSDthr);
   timerStart(m_test3);
   for (std::size_t p = 0; p < m_eventLists.size(); ++p) {
     if (!m_eventLists[p]) continue;

@@ -5,6 +5,7 @@
 
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "support/Fatal.h"
 
 std::atomic<int> EventSet::inew[3] = {{0}, {0}, {0}};
 
@@ -34,8 +35,7 @@ EventSet::EventSet(const EventSet& other)
 
 EventSet::~EventSet() {
   if (static_cast<unsigned>(m_type) > 2) {
-    std::cout << "m_type error" << std::endl;
-    std::exit(1);
+    Fatal::report(std::cout, "m_type error");
   }
   --inew[m_type];
   deleteEvents();

@@ -5,7 +5,9 @@
 #include <iostream>
 
 #include "geometry/Vector3.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/Fatal.h"
 
 float FastSeqBlock::m_fRMSDthr = -1.0f;
 thread_local const FMolecule<Atom>* FastSeqBlock::m_model = nullptr;
@@ -23,8 +25,8 @@ bool FastSeqBlock::fits(int i, int j, int l) {
 }
 
 FastSeqBlock::GrowthTest FastSeqBlock::growthTest() {
-  const bool bottleneck = Parameters::getInt("SBlockBottleneck", 0) == 1;
-  return GrowthTest{bottleneck, bottleneck ? Parameters::getFloat("SBlockBottleneckWeight", 0.0f) : 0.0f};
+  const bool bottleneck = Parameters::getInt(Param::SBlockBottleneck) == 1;
+  return GrowthTest{bottleneck, bottleneck ? Parameters::getFloat(Param::SBlockBottleneckWeight) : 0.0f};
 }
 
 FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr) : FastSeqBlock(i0, j0, l0, thr, growthTest()) {}
@@ -109,9 +111,8 @@ FastSeqBlock::FastSeqBlock(int i0, int j0, int l0, float thr, const GrowthTest& 
 
 FastSeqBlock::FastSeqBlock(int i0, int j0, int l0) : i(i0), j(j0), l(l0) {
   if (!fits(i, j, l)) {
-    std::cerr << "ERROR: FastSeqBlock::FastSeqBlock(int i,int j,int l): " << i << " " << j << " " << l << " "
-              << m_iModelSize << " " << m_iTargetSize << std::endl;
-    std::exit(1);
+    Fatal::report(std::cerr, "ERROR: FastSeqBlock::FastSeqBlock(int i,int j,int l): ", i, " ", j, " ", l, " ",
+                  m_iModelSize, " ", m_iTargetSize);
   }
   for (int k = 0; k <= l; ++k) fit.add(m_model->position(i + k), m_target->position(j + k));
 }

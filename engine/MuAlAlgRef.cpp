@@ -8,13 +8,15 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "structure/AtomMolecule.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 #include "support/ThreadOutput.h"
 #include "support/Timer.h"
+#include "support/Fatal.h"
 
 namespace {
 
-bool debug() { return Parameters::getInt("Debug", 0) == 1; }
+bool debug() { return Parameters::getInt(Param::Debug) == 1; }
 
 }  // namespace
 
@@ -30,10 +32,8 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
   const int N = static_cast<int>(m_molecules.size()) - m_ref - 1;
   if (results.size() < static_cast<std::size_t>(static_cast<unsigned>(N)) ||
       msbResults.size() < static_cast<std::size_t>(static_cast<unsigned>(N))) {
-    std::cout << "Error in MuAlAlgRef: Sizes not matched" << std::endl;
-    std::cout << results.size() << " " << N << std::endl;
-    std::cout << msbResults.size() << " " << N << std::endl;
-    std::exit(1);
+    Fatal::report(std::cout, "Error in MuAlAlgRef: Sizes not matched\n", results.size(), " ", N, "\n",
+                  msbResults.size(), " ", N);
   }
 
   const AtomMolecule& pivot = *m_molecules[static_cast<std::size_t>(m_ref)];
@@ -47,13 +47,13 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
     const AtomMolecule& other = *m_molecules[static_cast<std::size_t>(k)];
     FastSeqBlock::m_target = &other;
     FastSeqBlock::m_iTargetSize = static_cast<int>(other.size());
-    const int minSize = Parameters::getInt("SeqBlockMinSize", 0);
-    const int shift = Parameters::getInt("IJshift", 0);
+    const int minSize = Parameters::getInt(Param::SeqBlockMinSize);
+    const int shift = Parameters::getInt(Param::IJshift);
     rawPairs[s] = FastSeqBlock::createSeqBlocks(pivot, other, FastSeqBlock::m_iModelSize,
                                                 FastSeqBlock::m_iTargetSize, minSize, shift);
     if (debug())
       ThreadOutput::out() << "Number of SeqBlock's Before Clustering: " << k << " : " << rawPairs[s].size() << "\n";
-    if (Parameters::getInt("RobustFPClustering", 0) == 1) {
+    if (Parameters::getInt(Param::RobustFPClustering) == 1) {
       const std::vector<float> weights = FastSeqBlock::globalSizeWeights(pivot, other, rawPairs[s]);
       keptPairs[s] = FastSeqBlock::clusterGlobalSize(rawPairs[s], weights);
     } else {

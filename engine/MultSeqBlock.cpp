@@ -4,13 +4,12 @@
 #include <iostream>
 
 #include "engine/FastSeqBlock.h"
-#include "engine/internal/Fatal.h"
+#include "support/Fatal.h"
 #include "structure/AtomMolecule.h"
 #include "support/FpuMode.h"
 
 namespace {
 
-using engine_internal::fatal;
 
 // Before the timer below, so that everything after runs in the same mode.
 const int fpuModeSet = setDoubleIeeeMode();
@@ -68,23 +67,23 @@ MultSeqBlock::MultSeqBlock(const MultSeqBlock& other)
       ref(0),
       m_type(1) {
   ++inew[1];
-  if (other.blocks.size() != other.trans.size()) fatal(std::cout, "error");
+  if (other.blocks.size() != other.trans.size()) Fatal::report(std::cout, "error");
   score = other.score;
   start = other.start;
   length = other.length;
   ref = other.ref;
   ids = other.ids;
   for (std::size_t k = 0; k < other.blocks.size(); ++k) {
-    if (!other.blocks[k]) fatal(std::cout, "error");
+    if (!other.blocks[k]) Fatal::report(std::cout, "error");
     blocks[k] = new FastSeqBlock(*other.blocks[k]);
-    if (!other.trans[k]) fatal(std::cout, "error");
+    if (!other.trans[k]) Fatal::report(std::cout, "error");
     trans[k] = new RigidTrans3(*other.trans[k]);
   }
 }
 
 MultSeqBlock::~MultSeqBlock() {
-  if (blocks.size() != trans.size()) fatal(std::cout, "error");
-  if (static_cast<unsigned>(m_type) > 2) fatal(std::cout, "m_type error");
+  if (blocks.size() != trans.size()) Fatal::report(std::cout, "error");
+  if (static_cast<unsigned>(m_type) > 2) Fatal::report(std::cout, "m_type error");
   --inew[m_type];
   ids.clear();
   deleteVectors();
@@ -96,7 +95,7 @@ std::string MultSeqBlock::getID() const {
   appendLowByte(key, ref);
   for (std::size_t k = 0; k < blocks.size(); ++k) {
     const FastSeqBlock* pair = blocks[k];
-    if (!pair) fatal(std::cerr, "Error in MSB getID");
+    if (!pair) Fatal::report(std::cerr, "Error in MSB getID");
     appendLowByte(key, pair->i);
     appendLowByte(key, pair->j);
     appendLowByte(key, pair->l);

@@ -9,15 +9,16 @@
 #include "structure/AminoAcid.h"
 #include "structure/AminoAcidScore.h"
 #include "structure/AtomMolecule.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
 float MultSeqBlock::calcAlignScore(const std::vector<AtomMolecule*>& mols,
                                    const std::vector<std::vector<int> >& table) const {
-  const int scoring = Parameters::getInt("Scoring", 0);
+  const int scoring = Parameters::getInt(Param::Scoring);
   if (scoring == 0 || scoring == 2) return static_cast<float>(table.size());
 
   const std::vector<int> columns = engine_internal::tableColumns(*this);
-  const int again = Parameters::getInt("Scoring", 0);
+  const int again = Parameters::getInt(Param::Scoring);
   if (again != 1 && again != 3) return 0.0f;
   // 0/0 has no meaning; nothing aligned scores 0.
   if (table.empty()) return 0.0f;

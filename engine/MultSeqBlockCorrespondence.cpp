@@ -12,24 +12,24 @@
 #include "engine/MultSeqBlock.h"
 #include "engine/PointSelectors.h"
 #include "engine/SeqOrderedCorrespondence.h"
-#include "engine/internal/Fatal.h"
+#include "support/Fatal.h"
 #include "engine/internal/ScoringSelector.h"
 #include "engine/internal/TableColumns.h"
 #include "geometry/GeomHash.h"
 #include "structure/AtomMolecule.h"
 #include "structure/FMatch.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
 namespace {
 
-using engine_internal::fatal;
 
 // The pairwise routine for one slot, chosen by "SeqOrder", "ChainEq" and
 // "Scoring" as they stand now.
 FMatch pairwiseCorrespondence(const AtomMolecule& pivot, const AtomMolecule& moved, float thr) {
-  const int seqOrder = Parameters::getInt("SeqOrder", 0);
+  const int seqOrder = Parameters::getInt(Param::SeqOrder);
   if (seqOrder == 0) {
-    if (Parameters::getFloat("ChainEq", 0.0f) == 1.0f)
+    if (Parameters::getFloat(Param::ChainEq) == 1.0f)
       return getCorrespondance<FMatch, AtomMolecule, GeomSelectorChainEQ>(pivot, moved, thr);
     return engine_internal::withScoringSelector([&](auto tag) {
       return getCorrespondance<FMatch, AtomMolecule, typename decltype(tag)::type>(pivot, moved, thr);
@@ -40,8 +40,7 @@ FMatch pairwiseCorrespondence(const AtomMolecule& pivot, const AtomMolecule& mov
       return getSeqOrderedCorrespondance<FMatch, AtomMolecule, typename decltype(tag)::type>(pivot, moved, thr);
     });
   }
-  std::cerr << "SeqOrder undefined value:" << Parameters::getInt("SeqOrder", 0) << std::endl;
-  std::exit(1);
+  Fatal::report(std::cerr, "SeqOrder undefined value:", Parameters::getInt(Param::SeqOrder));
 }
 
 bool finite(const RigidTrans3& t) {
@@ -76,7 +75,7 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
   for (std::size_t k = 0; k < blocks.size(); ++k) {
     const int s = static_cast<int>(k) + 1;
     // Slots are never null here, so there is one match per slot.
-    if (!blocks[k]) fatal(std::cout, "error");
+    if (!blocks[k]) Fatal::report(std::cout, "error");
     const AtomMolecule& structure = *mols[static_cast<std::size_t>(ids[k])];
     AtomMolecule moved(structure);
     moved *= *trans[k];

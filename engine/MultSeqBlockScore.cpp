@@ -9,23 +9,23 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "engine/PointSelectors.h"
-#include "engine/internal/Fatal.h"
+#include "support/Fatal.h"
 #include "engine/internal/ScoringSelector.h"
 #include "geometry/GeomHash.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
 namespace {
 
-using engine_internal::fatal;
 
 // The slots' structures and transformations, in slot order; "error" for a
 // slot without a transformation, before anything is moved.
 void slotStructures(const MultSeqBlock& msb, const std::vector<AtomMolecule*>& mols,
                     std::vector<const AtomMolecule*>& others, std::vector<const RigidTrans3*>& transforms) {
   for (std::size_t k = 0; k < msb.trans.size(); ++k)
-    if (!msb.trans[k]) fatal(std::cout, "error");
+    if (!msb.trans[k]) Fatal::report(std::cout, "error");
   for (std::size_t k = 0; k < msb.trans.size(); ++k) {
     others.push_back(mols[static_cast<std::size_t>(msb.ids[k])]);
     transforms.push_back(msb.trans[k]);
@@ -36,7 +36,7 @@ void slotStructures(const MultSeqBlock& msb, const std::vector<AtomMolecule*>& m
 // diagonal. "MSB error" when a slot has no fragment pair.
 std::vector<RigidTrans3> refitCommonStretch(const MultSeqBlock& msb, const std::vector<AtomMolecule*>& mols) {
   for (const FastSeqBlock* b : msb.blocks)
-    if (!b) fatal(std::cerr, "MSB error");
+    if (!b) Fatal::report(std::cerr, "MSB error");
   std::vector<RigidTrans3> refits(msb.blocks.size());
   const AtomMolecule& pivot = *mols[static_cast<std::size_t>(msb.ref)];
   for (std::size_t k = 0; k < msb.blocks.size(); ++k) {
@@ -69,7 +69,7 @@ void MultSeqBlock::getCorrespondenceSize(MultSeqBlock& msb, const std::vector<At
 
 void MultSeqBlock::calcScore(const std::vector<AtomMolecule*>& mols, float thr) {
   score = 0.0f;
-  if (Parameters::getFloat("ChainEq", 0.0f) == 1.0f) {
+  if (Parameters::getFloat(Param::ChainEq) == 1.0f) {
     getCorrespondenceSize<GeomSelectorChainEQ, bool>(*this, mols, thr, score);
     return;
   }
@@ -137,12 +137,12 @@ int MultSeqBlock::getCorrespondenceSizeNew(const std::vector<AtomMolecule*>& mol
 void MultSeqBlock::getCorrespondenceSizeNew(const std::vector<AtomMolecule*>& mols, float thr, float& score,
                                             std::vector<std::vector<int> >& table) {
   for (const RigidTrans3* t : trans)
-    if (!t) fatal(std::cout, "error");
+    if (!t) Fatal::report(std::cout, "error");
   const int n = getMolNum();
-  const float radius = std::max(thr, Parameters::getFloat("BioCoreRadius", 0.0f));
+  const float radius = std::max(thr, Parameters::getFloat(Param::BioCoreRadius));
   if (!(thr > 0.0f) || !std::isfinite(thr) || !std::isfinite(radius)) return;
   const float thr2 = thr * thr;
-  const float radius2 = Parameters::getFloat("BioCoreRadius", 0.0f) * Parameters::getFloat("BioCoreRadius", 0.0f);
+  const float radius2 = Parameters::getFloat(Param::BioCoreRadius) * Parameters::getFloat(Param::BioCoreRadius);
 
   std::vector<AtomMolecule> moved;
   moved.reserve(trans.size());

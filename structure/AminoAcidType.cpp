@@ -1,11 +1,14 @@
 #include "structure/AminoAcidType.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 
+#include "support/Fatal.h"
 #include "support/StringUtils.h"
 
 AminoAcidType* AminoAcidType::m_state = nullptr;
@@ -67,11 +70,12 @@ bool AminoAcid_HPMPAG_Type::equivalent(char a, char b) const { return sameClass(
 
 AminoAcid_UserType::AminoAcid_UserType(const std::string& file) {
   if (m_classification) return;
-  std::ifstream in(file);
-  if (!in) {
-    std::cout << "Can't open file " << file << std::endl;
-    std::exit(1);
-  }
+  // Only a regular file can be a class file: a folder or a device (endless
+  // or unreadable) is refused as a missing file is.
+  struct stat info;
+  std::ifstream in;
+  if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) in.open(file);
+  if (!in.is_open()) Fatal::report(std::cout, "Can't open file ", file);
   m_classification = newTable();
   std::uint32_t lineNumber = 0;
   while (in.good()) {
@@ -91,6 +95,7 @@ AminoAcid_UserType::AminoAcid_UserType(const std::string& file) {
       m_classification[code] = lineNumber;
     }
   }
+  if (in.bad()) Fatal::report(std::cout, "Can't open file ", file);
 }
 
 bool AminoAcid_UserType::equivalent(char a, char b) const { return sameClass(m_classification, a, b); }

@@ -4,20 +4,21 @@
 #include <fstream>
 #include <iostream>
 
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/Fatal.h"
 
 float AtomMolecule::st_fThr = 3.0f;
 
 AtomMolecule::AtomMolecule(const std::string& fileName) : m_name(fileName) {
   std::ifstream file(fileName);
   if (file.fail() || file.bad()) {
-    std::cout << "molecule file " << fileName << " not found" << std::endl;
-    std::exit(1);
+    Fatal::report(std::cout, "molecule file ", fileName, " not found");
   }
   PDB::CAlphaSelector alpha;
   PDB::CBetaSelector beta;
   const PDB::Selector& selector =
-      Parameters::getInt("PointType", 0) == 1 ? static_cast<const PDB::Selector&>(beta) : alpha;
+      Parameters::getInt(Param::PointType) == 1 ? static_cast<const PDB::Selector&>(beta) : alpha;
   readPDBfile(file, selector, fileName);
   file.close();
   detectRefPoints();

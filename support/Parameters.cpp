@@ -120,8 +120,22 @@ void Parameters::updateParameter(const std::string& key, const char* value) {
     case Parameter::Int: *it = Parameter(key, strtol32(value)); break;
     case Parameter::Float: *it = Parameter(key, static_cast<float>(std::strtod(value, nullptr))); break;
     case Parameter::Text: *it = Parameter(key, std::string(value)); break;
-    default: break;  // an untyped entry has no value to take
+    default: return;  // an untyped entry has no value to take
   }
+  it->setWrittenText(value);
+}
+
+void Parameters::addDefault(const Param::Key& key) {
+  if (key.type == Param::Type::Int)
+    addParameter(key.name, static_cast<int>(key.fallback));
+  else
+    addParameter(key.name, key.fallback);
+}
+
+std::string Parameters::writtenText(const std::string& key) {
+  const Parameter* p = lookup(key);
+  if (p && !p->writtenText().empty()) return p->writtenText();
+  return getString(key, "");
 }
 
 void Parameters::readParameters(std::istream& in) {
@@ -183,8 +197,17 @@ int Parameters::paramType(const std::string& key) {
 
 bool Parameters::empty() { return paramList.empty(); }
 
-void Parameters::dump(std::ostream& os) {
-  for (const Parameter& p : paramList) os << p << "\n";
+void Parameters::dump(std::ostream& os) { dump(os, std::string()); }
+
+void Parameters::dump(std::ostream& os, const std::string& asWritten) {
+  for (const Parameter& p : paramList) {
+    if (!asWritten.empty() && p.paramLabel() == asWritten && !p.writtenText().empty()) {
+      const char* type = p.paramType() == Parameter::Int ? "Int" : p.paramType() == Parameter::Float ? "Float" : "Str";
+      os << p.paramLabel() << "\t(" << type << ")\t" << p.writtenText() << "\n";
+    } else {
+      os << p << "\n";
+    }
+  }
 }
 
 void Parameters::dump(FILE* f) {

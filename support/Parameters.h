@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/ParameterKeys.h"
+
 class DebugStream;
 
 class Parameter {
@@ -22,6 +24,9 @@ class Parameter {
   int intValue() const { return m_value.i; }
   float floatValue() const { return m_value.f; }
   const std::string& stringValue() const { return m_text; }
+  // The value as "params.txt" gave it; empty when it did not.
+  const std::string& writtenText() const { return m_written; }
+  void setWrittenText(const std::string& text) { m_written = text; }
 
   void dump(FILE* f) const;
 
@@ -33,6 +38,7 @@ class Parameter {
     float f;
   } m_value;
   std::string m_text;
+  std::string m_written;
 };
 
 std::ostream& operator<<(std::ostream& os, const Parameter& p);
@@ -54,6 +60,14 @@ class Parameters {
   static void updateParameter(const std::string& key, const char* value);
   static std::string nextToken(std::string& line);
 
+  // A key of the table, its default when absent.
+  static int getInt(const Param::Key& key) { return getInt(key.name, static_cast<int>(key.fallback)); }
+  static float getFloat(const Param::Key& key) { return getFloat(key.name, static_cast<float>(key.fallback)); }
+  // Registers a key of the table with its default.
+  static void addDefault(const Param::Key& key);
+  // The value as "params.txt" wrote it, else as getString gives it.
+  static std::string writtenText(const std::string& key);
+
   static int getInt(const std::string& key, const int& def);
   static float getFloat(const std::string& key, const float& def);
   static std::string getString(const std::string& key, const std::string& def);
@@ -61,6 +75,8 @@ class Parameters {
   static bool empty();
 
   static void dump(std::ostream& os);
+  // The table with the entry of `asWritten` showing its value as written.
+  static void dump(std::ostream& os, const std::string& asWritten);
   static void dump(FILE* f);
   static void dump(DebugStream& ds, unsigned level);
 

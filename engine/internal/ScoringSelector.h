@@ -5,7 +5,9 @@
 #include <iostream>
 
 #include "engine/PointSelectors.h"
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/Fatal.h"
 
 namespace engine_internal {
 
@@ -18,7 +20,7 @@ struct SelectorTag {
 // now; any other value ends the run.
 template <class F>
 auto withScoringSelector(F f) -> decltype(f(SelectorTag<GeomSelector>())) {
-  switch (Parameters::getInt("Scoring", 0)) {
+  switch (Parameters::getInt(Param::Scoring)) {
     case 0:
       return f(SelectorTag<GeomSelector>());
     case 1:
@@ -28,8 +30,7 @@ auto withScoringSelector(F f) -> decltype(f(SelectorTag<GeomSelector>())) {
     case 3:
       return f(SelectorTag<PAM250_only_positive_Selector>());
     default:
-      std::cerr << "Scoring undefined value:" << Parameters::getInt("Scoring", 0) << std::endl;
-      std::exit(1);
+      Fatal::report(std::cerr, "Scoring undefined value:", Parameters::getInt(Param::Scoring));
   }
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/MultSeqBlock.h"
-#include "engine/internal/Fatal.h"
+#include "support/Fatal.h"
 
 namespace engine_internal {
 
@@ -13,7 +13,7 @@ namespace engine_internal {
 inline std::vector<int> tableColumns(const MultSeqBlock& seed) {
   std::vector<int> columns(1, seed.ref);
   for (std::size_t k = 0; k < seed.blocks.size(); ++k) {
-    if (!seed.blocks[k]) fatal(std::cout, "error");
+    if (!seed.blocks[k]) Fatal::report(std::cout, "error");
     columns.push_back(seed.ids[k]);
   }
   return columns;

@@ -30,9 +30,10 @@ TEST_F(ConfigurationTest, RegistersTwentySevenKeys) {
 
 TEST_F(ConfigurationTest, DefaultsAreValid) {
   Configuration::settleExtThr();
-  std::ostringstream err;
-  EXPECT_TRUE(Configuration::validate(err));
+  std::ostringstream err, log;
+  EXPECT_TRUE(Configuration::validate(err, log));
   EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(log.str(), "");
 }
 
 TEST_F(ConfigurationTest, OnlyScoringOverrides) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -118,13 +121,25 @@ TEST_F(EngineSettingsDeathTest, IllegalBioCoreEndsTheRunWithoutALineEnd) {
       testing::ExitedWithCode(1), "^Program parameter BioCore has not a legal value: 4$");
 }
 
+// A class file that is missing, or cannot be read as a text file (a folder,
+// an endless device), is refused alike, after the parameter table is logged.
 TEST(EngineSettingsRun, UserClassesNeedTheirFile) {
-  TempDir dir;
-  dir.write("params.txt", "Scoring 2\nBioCore 0\n");
-  ProcessResult r = runProcess({QUORVALIN_BINARY, testData("1sp1.pdb"), testData("1sp2.pdb")}, dir.path());
-  EXPECT_EQ(r.exitStatus, 1);
-  EXPECT_EQ(r.out, "Version 1.93\nCan't open file biocore.in\n");
-  EXPECT_EQ(dir.read("log_quorvalin.txt"), "");
+  for (const char* kind : {"missing", "folder", "device"}) {
+    TempDir dir;
+    dir.write("params.txt", "Scoring 2\nBioCore 0\n");
+    if (std::string(kind) == "folder") {
+      ASSERT_EQ(mkdir(dir.file("biocore.in").c_str(), 0755), 0);
+    }
+    if (std::string(kind) == "device") {
+      ASSERT_EQ(symlink("/dev/zero", dir.file("biocore.in").c_str()), 0);
+    }
+    ProcessResult r = runProcess({QUORVALIN_BINARY, testData("1sp1.pdb"), testData("1sp2.pdb")}, dir.path());
+    EXPECT_EQ(r.exitStatus, 1) << kind;
+    EXPECT_EQ(r.out, "Version 1.93\nCan't open file biocore.in\n") << kind;
+    const std::string log = dir.read("log_quorvalin.txt");
+    EXPECT_EQ(log.rfind("########### Program Parameters ##################\n", 0), 0u) << kind;
+    EXPECT_NE(log.find("BioCore\t(Int)\t0\n"), std::string::npos) << kind;
+  }
 }
 
 TEST(EngineSettingsRun, BioCoreIsNotReadForOtherScorings) {

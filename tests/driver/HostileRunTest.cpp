@@ -2,6 +2,11 @@
 // each ends with its result files whole, or with a message and status 1.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,12 +16,34 @@
 
 namespace {
 
+using testing_support::ChildSetup;
 using testing_support::ProcessResult;
 using testing_support::TempDir;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::runProcess;
+using testing_support::testData;
+
+// The files of a folder whose names end in `suffix`.
+std::vector<std::string> filesEndingIn(const std::string& folder, const std::string& suffix) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      const std::string name = e->d_name;
+      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        names.push_back(name);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
 
 // The PDB text of a chain with the x field (columns 31-38) of residue `at`'s
 // alpha carbon replaced by `x`.
@@ -45,11 +72,17 @@ class HostileRun : public ::testing::Test {
     return {"a.pdb", "b.pdb", "c.pdb"};
   }
 
-  ProcessResult run(const std::vector<std::string>& files, const std::string& params) {
-    dir->write("params.txt", params);
+  ProcessResult run(const std::vector<std::string>& files, const std::string& params,
+                    const ChildSetup& setup = ChildSetup()) {
+    if (!params.empty()) dir->write("params.txt", params);
     std::vector<std::string> argv = {QUORVALIN_BINARY};
     argv.insert(argv.end(), files.begin(), files.end());
-    return runProcess(argv, dir->path());
+    return runProcess(argv, dir->path(), {}, "", setup);
+  }
+
+  // The zinc fingers: 2_sol.res about 1.6 kB, 3_sol.res about 2.8 kB, the run log under 1 kB.
+  static std::vector<std::string> zincFingers() {
+    return {testData("1sp1.pdb"), testData("1sp2.pdb"), testData("3znf.pdb")};
   }
 
   std::unique_ptr<TempDir> dir{new TempDir};
@@ -82,6 +115,88 @@ TEST_F(HostileRun, ExtremeSizesAndCoordinatesRunToTheEnd) {
     EXPECT_EQ(r.out.find("Num Of Mols:") != std::string::npos, c.solutions) << r.out;
     EXPECT_NE(dir->read("log_quorvalin.txt").find("Overall Run Time"), std::string::npos);
   }
+}
+
+// Killed while writing 3_sol.res (the file size limit's signal): the files
+// written before are whole, the one being written and the run log do not
+// appear, not even cut.
+TEST_F(HostileRun, KilledWhileWritingLeavesNoCutFile) {
+  ChildSetup setup;
+  setup.limits.push_back({RLIMIT_FSIZE, 2000});
+  ProcessResult r = run(zincFingers(), "", setup);
+  EXPECT_EQ(r.termSignal, SIGXFSZ);
+  EXPECT_TRUE(dir->exists("2_sol.res"));
+  EXPECT_EQ(dir->read("2_sol.res").substr(dir->read("2_sol.res").size() - 4), "\n\n\n\n");
+  EXPECT_FALSE(dir->exists("3_sol.res"));
+  EXPECT_FALSE(dir->exists("log_quorvalin.txt"));
+}
+
+// Writes that fail (the disk full, a file size limit): the file is reported,
+// leaves nothing behind, and the run ends with status 1.
+TEST_F(HostileRun, FailedWritesAreReportedAndLeaveNothing) {
+  const struct {
+    const char* name;
+    const char* params;
+    const char* failed;  // the file reported
+    std::vector<std::string> whole;
+  } cases[] = {
+      {"a result file", "", "3_sol.res", {"2_sol.res", "log_quorvalin.txt"}},
+      // A long unknown setting is listed in the log's table and makes it the largest file.
+      {"the run log", "Padding ", "log_quorvalin.txt", {"2_sol.res", "3_sol.res"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir.reset(new TempDir);
+    ChildSetup setup;
+    setup.limits.push_back({RLIMIT_FSIZE, 3500});
+    setup.ignoreFileSizeSignal = true;
+    if (std::string(c.params).empty()) setup.limits.back().second = 2000;
+    const std::string params = std::string(c.params).empty() ? "" : std::string(c.params) + std::string(3500, 'x') + "\n";
+    ProcessResult r = run(zincFingers(), params, setup);
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.err, std::string("Error while writing file ") + c.failed + "\n");
+    EXPECT_FALSE(dir->exists(c.failed));
+    for (const std::string& name : c.whole) EXPECT_TRUE(dir->exists(name)) << name;
+    EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
+  }
+}
+
+// Started with standard output closed: the run log must not take descriptor 1
+// and receive the console lines.
+TEST_F(HostileRun, ClosedStandardOutputIsNotTakenByTheRunLog) {
+  ChildSetup setup;
+  setup.closeStdout = true;
+  ProcessResult r = run(zincFingers(), "", setup);
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  const std::string log = dir->read("log_quorvalin.txt");
+  EXPECT_EQ(log.find("Version 1.93"), std::string::npos) << log;
+  EXPECT_EQ(occurrences(log, "Num Of Mols: 3"), 1u) << log;
+}
+
+// A console that cannot be written to is a failure, said on standard error.
+TEST_F(HostileRun, FullStandardOutputFailsTheRun) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  ChildSetup setup;
+  setup.stdoutPath = "/dev/full";
+  ProcessResult r = run(zincFingers(), "", setup);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Error while writing to standard output\n");
+  EXPECT_TRUE(dir->exists("3_sol.res"));
+}
+
+// Running out of memory (here on a settings file that never ends) ends with
+// one message and status 1, not an uncaught exception.
+TEST_F(HostileRun, OutOfMemoryEndsWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves far more address space than any memory limit allows";
+#endif
+  ASSERT_EQ(symlink("/dev/zero", dir->file("params.txt").c_str()), 0);
+  ChildSetup setup;
+  setup.limits.push_back({RLIMIT_AS, 64ul << 20});
+  ProcessResult r = run(zincFingers(), "", setup);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Not enough memory to complete the run\n");
+  EXPECT_EQ(r.out, "Version 1.93\n");
 }
 
 }  // namespace

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <sstream>
 #include <string>
@@ -240,13 +245,73 @@ TEST_F(ResultFilesTest, AFileThatCannotBeWrittenIsReportedAndTheOthersAreWritten
   EXPECT_EQ(MultSeqBlock::inew[0], liveSeeds);
 }
 
-TEST_F(ResultFilesTest, AFileThatFillsUpIsReported) {
-  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-  ASSERT_EQ(symlink("/dev/full", dir.file("3_sol.res").c_str()), 0);
+// Files of this process may grow to `bytes` while it lives; a write beyond
+// fails (EFBIG) as on a full disk, instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : m_handler(std::signal(SIGXFSZ, SIG_IGN)) {
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit m_old;
+  void (*m_handler)(int);
+};
+
+// The files in the folder, sorted.
+std::vector<std::string> filesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (const dirent* e = readdir(d))
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The pair file is longer than the triple file: with room for the triple file
+// only, the pair file is reported and leaves nothing behind, not a cut file.
+TEST_F(ResultFilesTest, AFileThatFillsUpIsReportedAndLeavesNothing) {
+  const std::string triple = std::string(kHeader) + kTripleSolution;
+  ASSERT_LT(triple.size(), std::string(kHeader).size() + std::string(kPairSolutions).size() +
+                               std::string(kEmptySolution).size());
   SolutionRanking ranking(3, 100);
   addSolutions(ranking);
-  EXPECT_FALSE(write(ranking));
-  EXPECT_EQ(err.str(), "Error while writing file 3_sol.res\n");
+  bool written;
+  {
+    FileSizeLimit limit(triple.size());
+    written = write(ranking);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(err.str(), "Error while writing file 2_sol.res\n");
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"3_sol.res"});
+  EXPECT_EQ(dir.read("3_sol.res"), triple);
+}
+
+// A file of that name from an earlier run stays as it was until the new one
+// is complete.
+TEST_F(ResultFilesTest, AnEarlierFileIsReplacedOnlyByAWholeOne) {
+  dir.write("2_sol.res", "earlier\n");
+  SolutionRanking ranking(3, 100);
+  addSolutions(ranking);
+  {
+    FileSizeLimit limit(std::string(kHeader).size() + std::string(kTripleSolution).size());
+    EXPECT_FALSE(write(ranking));
+  }
+  EXPECT_EQ(dir.read("2_sol.res"), "earlier\n");
+  SolutionRanking again(3, 100);
+  addSolutions(again);
+  EXPECT_TRUE(write(again));
   EXPECT_EQ(dir.read("2_sol.res"), std::string(kHeader) + kPairSolutions + kEmptySolution);
 }
 

@@ -164,40 +164,38 @@ TEST(Startup, ParamsFileCases) {
 
 struct InvalidCase {
   const char* paramsTxt;
-  const char* stderrText;
-  const char* stdoutText;  // after the version line
+  const char* key;         // the key refused, shown as written in the logged table
+  const char* stderrText;  // also the last line of the run log
 };
 
+// The refusals kept: each value would crash, hang, overflow or divide by zero.
 TEST(Startup, InvalidValuesAreRefused) {
   const InvalidCase cases[] = {
-      {"SeqBlockRMSDthr 0\n", "Invalid value of parameter SeqBlockRMSDthr: 0 (must be a positive number)\n", ""},
-      {"SeqBlockRMSDthr -2\n", "Invalid value of parameter SeqBlockRMSDthr: -2 (must be a positive number)\n", ""},
-      {"SeqBlockRMSDthr nan\n", "Invalid value of parameter SeqBlockRMSDthr: nan (must be a positive number)\n", ""},
-      {"SeqBlockRMSDthr inf\n", "Invalid value of parameter SeqBlockRMSDthr: inf (must be a positive number)\n", ""},
-      {"ExtThr abc\n",
-       "Invalid value of parameter ExtThr: abc (must be a positive number, or -1 for the value of SeqBlockRMSDthr)\n",
-       ""},
-      {"ExtThr 0\n",
-       "Invalid value of parameter ExtThr: 0 (must be a positive number, or -1 for the value of SeqBlockRMSDthr)\n",
-       ""},
-      {"ExtThr -3\n",
-       "Invalid value of parameter ExtThr: -3 (must be a positive number, or -1 for the value of SeqBlockRMSDthr)\n",
-       ""},
-      {"SeqBlockMinSize 2\n", "Invalid value of parameter SeqBlockMinSize: 2 (must be at least 3)\n", ""},
-      {"ResNum 0\n", "Invalid value of parameter ResNum: 0 (must be at least 1)\n", ""},
-      {"ResNum abc\n", "Invalid value of parameter ResNum: 0 (must be at least 1)\n", ""},
-      {"bvResNum -1\n", "Invalid value of parameter bvResNum: -1 (must be at least 1)\n", ""},
-      {"ResNumPrint -1\n", "Invalid value of parameter ResNumPrint: -1 (must not be negative)\n", ""},
-      {"SeqBlockOverlapRatio 0\n",
-       "Invalid value of parameter SeqBlockOverlapRatio: 0 (must be greater than 0 and at most 1)\n", ""},
-      {"SeqBlockOverlapRatio 1.5\n",
-       "Invalid value of parameter SeqBlockOverlapRatio: 1.5 (must be greater than 0 and at most 1)\n", ""},
-      {"TransEqualRMSD 0\n", "Invalid value of parameter TransEqualRMSD: 0 (must be positive)\n", ""},
-      {"Scoring 7\n", "Scoring undefined value:7\n", ""},
-      {"Scoring -1\n", "Scoring undefined value:-1\n", ""},
-      {"SeqOrder 2\n", "SeqOrder undefined value:2\n", ""},
-      {"Scoring 2\nBioCore 4\n", "", "Program parameter BioCore has not a legal value: 4"},
-      {"Scoring 2\nBioCore -1\n", "", "Program parameter BioCore has not a legal value: -1"},
+      {"SeqBlockRMSDthr 0\n", "SeqBlockRMSDthr",
+       "Invalid value of parameter SeqBlockRMSDthr: 0 (must be a positive number)\n"},
+      {"SeqBlockRMSDthr -2\n", "SeqBlockRMSDthr",
+       "Invalid value of parameter SeqBlockRMSDthr: -2 (must be a positive number)\n"},
+      {"SeqBlockRMSDthr nan\n", "SeqBlockRMSDthr",
+       "Invalid value of parameter SeqBlockRMSDthr: nan (must be a positive number)\n"},
+      {"SeqBlockRMSDthr inf\n", "SeqBlockRMSDthr",
+       "Invalid value of parameter SeqBlockRMSDthr: inf (must be a positive number)\n"},
+      {"SeqBlockRMSDthr abc\n", "SeqBlockRMSDthr",
+       "Invalid value of parameter SeqBlockRMSDthr: abc (must be a positive number)\n"},
+      {"ExtThr abc\n", "ExtThr",
+       "Invalid value of parameter ExtThr: abc (must be a positive number, or -1 for the value of SeqBlockRMSDthr)\n"},
+      {"ExtThr 0\n", "ExtThr",
+       "Invalid value of parameter ExtThr: 0 (must be a positive number, or -1 for the value of SeqBlockRMSDthr)\n"},
+      {"ExtThr -3\n", "ExtThr",
+       "Invalid value of parameter ExtThr: -3 (must be a positive number, or -1 for the value of SeqBlockRMSDthr)\n"},
+      {"SeqBlockMinSize 2\n", "SeqBlockMinSize", "Invalid value of parameter SeqBlockMinSize: 2 (must be at least 3)\n"},
+      {"ResNum 0\n", "ResNum", "Invalid value of parameter ResNum: 0 (must be at least 1)\n"},
+      {"ResNum abc\n", "ResNum", "Invalid value of parameter ResNum: abc (must be at least 1)\n"},
+      {"bvResNum -1\n", "bvResNum", "Invalid value of parameter bvResNum: -1 (must be at least 1)\n"},
+      {"bvResNum 0x10\n", "bvResNum", "Invalid value of parameter bvResNum: 0x10 (must be at least 1)\n"},
+      {"Scoring 7\n", "Scoring", "Scoring undefined value:7\n"},
+      {"Scoring -1\n", "Scoring", "Scoring undefined value:-1\n"},
+      {"ChainEq 1\nScoring 9\n", "Scoring", "Scoring undefined value:9\n"},  // read by the ordered correspondence
+      {"SeqOrder 2\n", "SeqOrder", "SeqOrder undefined value:2\n"},
   };
   for (const InvalidCase& c : cases) {
     TempDir dir;
@@ -205,22 +203,49 @@ TEST(Startup, InvalidValuesAreRefused) {
     ProcessResult r = runIn(dir, zincFingers());
     EXPECT_EQ(r.exitStatus, 1) << c.paramsTxt;
     EXPECT_EQ(r.err, c.stderrText) << c.paramsTxt;
-    EXPECT_EQ(r.out, std::string("Version 1.93\n") + c.stdoutText) << c.paramsTxt;
-    EXPECT_EQ(dir.read("log_quorvalin.txt"), "") << c.paramsTxt;  // nothing before the table is final
+    EXPECT_EQ(r.out, "Version 1.93\n") << c.paramsTxt;
+    // The log: the table, the refused value as written, then the message.
+    const std::string log = dir.read("log_quorvalin.txt");
+    const std::vector<std::string> table = parameterBlock(log);
+    const std::string written = std::string(c.paramsTxt).substr(std::string(c.paramsTxt).rfind(c.key));
+    const std::string shown = written.substr(std::string(c.key).size() + 1, written.size() - std::string(c.key).size() - 2);
+    bool found = false;
+    for (const std::string& entry : table)
+      if (entry.compare(0, std::string(c.key).size() + 1, std::string(c.key) + "\t") == 0)
+        found = entry.substr(entry.rfind('\t') + 1) == shown;
+    EXPECT_TRUE(found) << c.paramsTxt << log;
+    EXPECT_GE(log.size(), std::string(c.stderrText).size());
+    EXPECT_EQ(log.substr(log.size() - std::string(c.stderrText).size()), c.stderrText) << log;
   }
 }
 
+// Values the run carries out as described, once refused at start-up.
 TEST(Startup, BoundaryValuesAreAccepted) {
   // "SeqOrder" 0 without refinement: only start-up's acceptance of the value
   // is at stake here, not the matching that the refinement would run.
-  for (const char* params : {"SeqBlockMinSize 3\n", "SeqBlockOverlapRatio 1\n", "ResNumPrint 0\n",
-                             "ResNum 1\nbvResNum 1\n", "ExtThr 0.5\n", "SeqOrder 0\nExtIterations 0\n",
-                             "Scoring 3\n"}) {
+  for (const char* params :
+       {"SeqBlockMinSize 3\n", "SeqBlockOverlapRatio 1\n", "ResNumPrint 0\n", "ResNum 1\nbvResNum 1\n",
+        "ExtThr 0.5\n", "SeqOrder 0\nExtIterations 0\n", "Scoring 3\n", "TransEqualRMSD 0\n",
+        "SeqBlockOverlapRatio 0\n", "SeqBlockOverlapRatio 1.5\n", "SeqBlockOverlapRatio -1\n", "ResNumPrint -1\n",
+        "ChainEq 1\nSeqOrder 0\nScoring 7\n"}) {
     TempDir dir;
     dir.write("params.txt", params);
     ProcessResult r = runIn(dir, zincFingers());
     EXPECT_EQ(r.exitStatus, 0) << params << r.err;
     EXPECT_EQ(r.err, "") << params;
+  }
+}
+
+// Header-only result files when no solution is to be printed.
+TEST(Startup, NoSolutionsPrintedGivesHeaderOnlyFiles) {
+  for (const char* params : {"ResNumPrint 0\n", "ResNumPrint -3\n"}) {
+    TempDir dir;
+    dir.write("params.txt", params);
+    ProcessResult r = runIn(dir, zincFingers());
+    ASSERT_EQ(r.exitStatus, 0) << params << r.err;
+    const std::string file = dir.read("2_sol.res");
+    EXPECT_EQ(file.find("Solution Num"), std::string::npos) << params;
+    EXPECT_EQ(file.rfind("Molecules: \n", 0), 0u) << params;
   }
 }
 

@@ -41,7 +41,7 @@ class CompleteMoleculeTest : public testing::Test {
   }
   void stopCapture() {
     m_out = testing::internal::GetCapturedStdout();
-    Log::fout.flush();
+    ASSERT_TRUE(Log::finish(std::cerr));
     m_log = m_dir.read("log");
   }
 

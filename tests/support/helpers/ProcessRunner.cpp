@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -34,7 +36,7 @@ void drain(int fd, std::string& into, bool& open) {
 
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
                          const std::vector<std::pair<std::string, std::string>>& env,
-                         const std::string& stdinText) {
+                         const std::string& stdinText, const ChildSetup& setup) {
   int outPipe[2], errPipe[2], inPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0 || pipe(inPipe) != 0)
     throw std::runtime_error("pipe failed");
@@ -66,6 +68,17 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     close(outPipe[0]); close(outPipe[1]);
     close(errPipe[0]); close(errPipe[1]);
     if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
+    if (!setup.stdoutPath.empty()) {
+      const int fd = open(setup.stdoutPath.c_str(), O_WRONLY);
+      if (fd < 0 || dup2(fd, 1) < 0) _exit(127);
+      close(fd);
+    }
+    if (setup.closeStdout) close(1);
+    if (setup.ignoreFileSizeSignal) signal(SIGXFSZ, SIG_IGN);
+    for (const auto& limit : setup.limits) {
+      const rlimit value = {static_cast<rlim_t>(limit.second), static_cast<rlim_t>(limit.second)};
+      if (setrlimit(limit.first, &value) != 0) _exit(127);
+    }
     execve(cargv[0], cargv.data(), envp.data());
     _exit(127);
   }

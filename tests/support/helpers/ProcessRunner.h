@@ -13,11 +13,19 @@ struct ProcessResult {
   std::string err;
 };
 
+// Conditions the child starts under, set between fork and exec.
+struct ChildSetup {
+  std::vector<std::pair<int, unsigned long>> limits;  // setrlimit resource and (soft and hard) limit
+  bool ignoreFileSizeSignal = false;  // SIGXFSZ ignored: writes past RLIMIT_FSIZE fail with EFBIG
+  std::string stdoutPath;             // standard output opened on this file instead of the pipe
+  bool closeStdout = false;           // standard output closed
+};
+
 // argv[0] is the program path. The child runs in `workDir` (when not empty) with the
 // given variables added to (or replacing those of) the current environment.
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir = "",
                          const std::vector<std::pair<std::string, std::string>>& env = {},
-                         const std::string& stdinText = "");
+                         const std::string& stdinText = "", const ChildSetup& setup = ChildSetup());
 
 // A fresh directory under the system temp dir, removed with its contents on destruction.
 class TempDir {

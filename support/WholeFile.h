@@ -1,0 +1,20 @@
+#pragma once
+// Output files that appear whole or not at all: the text goes to a temporary
+// file in the same folder, which takes the file's name only once complete.
+#include <fstream>
+#include <string>
+
+namespace WholeFile {
+
+// Opens `stream` on a new temporary file next to `path` and returns its name;
+// empty when none can be created.
+std::string open(std::ofstream& stream, const std::string& path);
+
+enum class Outcome { Written, WriteFailed, NotRenamed };
+
+// Closes the stream and renames the temporary file to `path`. When the text
+// could not be written completely, or the rename fails, the temporary file is
+// removed and `path` is left as it was.
+Outcome commit(std::ofstream& stream, const std::string& temporary, const std::string& path);
+
+}  // namespace WholeFile
