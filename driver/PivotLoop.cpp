@@ -59,10 +59,10 @@ class ParallelPivots {
       : m_mols(mols),
         m_engine(engine),
         m_n(static_cast<int>(mols.size())),
-        m_fullSet(Parameters::getInt("FullSet", 0) != 0),
-        m_onlyScoring(Parameters::getInt("OnlyScoring", 0) == 1),
-        m_iterations(Parameters::getInt("ExtIterations", 0)),
-        m_thr(Parameters::getFloat("ExtThr", 0.0f)),
+        m_fullSet(Parameters::getInt(Param::FullSet) != 0),
+        m_onlyScoring(Parameters::getInt(Param::OnlyScoring) == 1),
+        m_iterations(Parameters::getInt(Param::ExtIterations)),
+        m_thr(Parameters::getFloat(Param::ExtThr)),
         m_console(Format::of(std::cout)),
         // Pivots past the one the ranking waits for hold their results until
         // it gets to them; this many at most are under way or waiting.
@@ -209,7 +209,7 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
   const int n = static_cast<int>(mols.size());
   if (threads > 1) {
     if (n == 2) singlePivot = true;
-    const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt("FullSet", 0) != 0);
+    const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt(Param::FullSet) != 0);
     ParallelPivots parallel(mols, pivots, engine, threads);
     for (std::size_t k = 0; k < pivots.size(); ++k) {
       std::unique_ptr<PivotWork> work = parallel.take(k);

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <thread>
 
+#include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
 namespace ThreadCount {
@@ -30,7 +31,7 @@ int choose(const char* setting, unsigned hardware, bool seqOrderZero, std::ostre
 
 int fromEnvironment(std::ostream& err) {
   return choose(std::getenv(kVariable), std::thread::hardware_concurrency(),
-                Parameters::getInt("SeqOrder", 0) == 0, err);
+                Parameters::getInt(Param::SeqOrder) == 0, err);
 }
 
 }  // namespace ThreadCount
