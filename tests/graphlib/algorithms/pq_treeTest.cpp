@@ -307,6 +307,10 @@ const TemplateCase kTemplates[] = {
      "Q(P(1 2) 3 P(4 5))", {2, 3, 4}, "Q(1 2 3 4 5)", {0, 2, 3, 4}},
     {"a blocked run in the middle of a Q-node gets the pseudonode as parent", 4, {{1, 2}, {2, 3}, {3, 4}},
      "Q(1 2 3 4)", {2, 3}, "Q(1 2 3 4)", {0, 2, 3}},
+    {"Q3 with two full children between the partial ones", 6, {{1, 2}, {5, 6}, {1, 2, 3}, {3, 4}, {4, 5, 6}},
+     "Q(P(1 2) 3 4 P(5 6))", {2, 3, 4, 5}, "Q(1 2 3 4 5 6)", {0, 2, 3, 4, 5}},
+    {"Q2 on the pseudonode splices a partial child of the blocked run", 6,
+     {{3, 4}, {2, 3, 4}, {1, 2}, {1, 5}, {6, 3, 4}}, "Q(5 1 2 P(3 4) 6)", {4, 2}, "Q(5 1 2 4 3 6)", {0, 2, 4}},
 };
 
 TEST_F(PqTreeTest, EachTemplateOnItsOwnExample) {
@@ -791,6 +795,78 @@ TEST_F(PqTreeTest, ReplacementsAgreeWithBruteForceOrdersAndIndicators) {
     }
   }
   EXPECT_GT(indicatorsRead, 0);
+}
+
+// One order the subtree stands for, drawn at random.
+void randomFrontier(const N* v, std::mt19937& rng, Order& out) {
+  if (v->type == N::LEAF) {
+    out.push_back(v->index);
+    return;
+  }
+  std::vector<const N*> cs;
+  for (const N* c : children(v))
+    if (c->type != N::DIRECTION) cs.push_back(c);
+  if (v->type == N::P_NODE)
+    std::shuffle(cs.begin(), cs.end(), rng);
+  else if (rng() % 2)
+    std::reverse(cs.begin(), cs.end());
+  for (const N* c : cs) randomFrontier(c, rng, out);
+}
+
+// Larger trees than brute force can enumerate: a block of an order the tree
+// stands for can always be replaced, and the order with the block replaced
+// by the new leaves must still be one the tree stands for.
+TEST_F(PqTreeTest, LongRunsOfReplacementsOnLargerTrees) {
+  std::mt19937 rng(2718);
+  for (int run = 0; run < 4; run++) {
+    SCOPED_TRACE(run);
+    pq_tree T(30);
+    int next = 0;
+    Order planted;
+    for (int i = 0; i < 20; i++) planted.push_back(next++);
+    graphlib::list<int> S, U = toList(planted), out;
+    ASSERT_TRUE(T.replace(S, U, out));
+    std::set<int> stampsRead;
+    int k = 2;
+    for (; k < 200; k++) {
+      Order o;
+      randomFrontier(T.root, rng, o);
+      size_t len = 1 + rng() % std::min<size_t>(o.size() - 1, 7);
+      size_t from = rng() % (o.size() - len + 1);
+      Order block(o.begin() + static_cast<long>(from), o.begin() + static_cast<long>(from + len));
+      std::shuffle(block.begin(), block.end(), rng);
+      int u = o.size() > 36 ? 1 : 1 + static_cast<int>(rng() % 3);
+      Order newLeaves;
+      for (int i = 0; i < u; i++) newLeaves.push_back(next++);
+      S = toList(block);
+      U = toList(newLeaves);
+      ASSERT_TRUE(T.replace(S, U, out)) << "step " << k << ": " << shape(T);
+      Sequence seq = split(toVector(out));
+      std::sort(block.begin(), block.end());
+      std::sort(seq.leaves.begin(), seq.leaves.end());
+      ASSERT_EQ(seq.leaves, block);
+      for (int st : seq.stamps) {
+        int stamp = st < 0 ? -st : st;
+        EXPECT_TRUE(stamp >= 2 && stamp < k) << stamp;
+        EXPECT_TRUE(stampsRead.insert(stamp).second) << "indicator " << stamp << " read twice";
+      }
+      Order after(o.begin(), o.begin() + static_cast<long>(from));
+      after.insert(after.end(), newLeaves.begin(), newLeaves.end());
+      after.insert(after.end(), o.begin() + static_cast<long>(from + len), o.end());
+      std::vector<int> at(static_cast<size_t>(next), -1);
+      for (size_t i = 0; i < after.size(); i++) at[static_cast<size_t>(after[i])] = static_cast<int>(i);
+      int lo, hi;
+      ASSERT_TRUE(admits(T.root, at, lo, hi)) << "step " << k << ": " << shape(T);
+      ASSERT_EQ(treeDefect(T, true), "") << "step " << k;
+    }
+    Order rest;
+    randomFrontier(T.root, rng, rest);
+    S = toList(rest);
+    U = graphlib::list<int>();
+    ASSERT_TRUE(T.replace(S, U, out));
+    EXPECT_EQ(T.root, nullptr);
+    EXPECT_FALSE(stampsRead.empty());
+  }
 }
 
 }  // namespace
