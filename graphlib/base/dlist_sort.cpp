@@ -44,6 +44,23 @@ T* scratch(size_t n) {
   return static_cast<T*>(std_memory_mgr.allocate_vector(n * sizeof(T)));
 }
 
+// Scratch storage given back on every way out of the scope, also when a
+// compare function throws.
+template <class T>
+class scoped_scratch {
+ public:
+  explicit scoped_scratch(size_t n) : p(scratch<T>(n)) {}
+  ~scoped_scratch() {
+    if (p != nullptr) std_memory_mgr.deallocate_vector(p);
+  }
+  scoped_scratch(const scoped_scratch&) = delete;
+  scoped_scratch& operator=(const scoped_scratch&) = delete;
+  T* get() const { return p; }
+
+ private:
+  T* p;
+};
+
 // D[1..n] in their new order, D[0] and D[n+1] nil.
 void relink(dlist& L, dlink** D, int n) {
   for (int k = 1; k <= n; k++) {
@@ -57,11 +74,11 @@ void relink(dlist& L, dlink** D, int n) {
 // A typed path: the keys copied into a flat array, sorted with the cells.
 template <class K, class Key>
 void sort_by_keys(dlink** D, int n, Key key) {
-  K* A = scratch<K>(static_cast<size_t>(n) + 2);
+  scoped_scratch<K> keys(static_cast<size_t>(n) + 2);
+  K* A = keys.get();
   if (A == nullptr) return;
   for (int k = 1; k <= n; k++) A[k] = key(D[k]->e);
   QUICKSORT_P(A, D, 1, n);
-  std_memory_mgr.deallocate_vector(A);
 }
 
 }  // namespace
@@ -70,7 +87,8 @@ void dlist::quick_sort() {
   int n = length();
   if (n < 2) return;
   int code = sort_code(*this);
-  dlink** D = scratch<dlink*>(static_cast<size_t>(n) + 2);
+  scoped_scratch<dlink*> cells(static_cast<size_t>(n) + 2);
+  dlink** D = cells.get();
   if (D == nullptr) return;
   D[0] = D[n + 1] = nullptr;
   int k = 1;
@@ -82,17 +100,13 @@ void dlist::quick_sort() {
   } else if (code == 6) {
     sort_by_keys<double>(D, n, [](void* e) { return *static_cast<double*>(e); });
   } else {
-    void** A = scratch<void*>(static_cast<size_t>(n) + 2);
-    if (A == nullptr) {
-      std_memory_mgr.deallocate_vector(D);
-      return;
-    }
+    scoped_scratch<void*> elements(static_cast<size_t>(n) + 2);
+    void** A = elements.get();
+    if (A == nullptr) return;
     for (k = 1; k <= n; k++) A[k] = D[k]->e;
     gen_quick_sort(A, D, 1, n);
-    std_memory_mgr.deallocate_vector(A);
   }
   relink(*this, D, n);
-  std_memory_mgr.deallocate_vector(D);
 }
 
 void dlist::gen_quick_sort(void** A, dlink** D, int l, int r) {

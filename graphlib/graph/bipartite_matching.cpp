@@ -249,6 +249,9 @@ bool CHECK_MCB(const graph& G, const list<edge>& M, const node_array<bool>& NC) 
   if (covered != M.length()) ok = return_false("M is smaller than node cover");
   for (graph_object* x = G.e_list.head; x != nullptr; x = x->succ) {
     edge e = static_cast<edge>(x);
+    // An edge hidden from the adjacency lists stays in the edge list; only
+    // visible edges need a cover.
+    if (e->hidden()) continue;
     if (!NC[e->source] && !NC[e->target]) ok = return_false("NC is not a node cover");
   }
   return ok;

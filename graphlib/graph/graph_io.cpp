@@ -34,10 +34,11 @@ struct edge_numbering {
   }
 };
 
-enum class entry_status { complete, truncated, malformed };
+enum class entry_status { complete, truncated };
 
 // The entry reader. An entry that the input ends inside of is truncated; one
-// that starts with '|' but not "|{" is malformed (after the error report).
+// that starts with '|' but not "|{" is a format error, after which (with a
+// handler that returns) it is read as if the '{' had been there.
 entry_status read_entry(std::istream& in, std::string& text) {
   text.clear();
   int c;
@@ -52,11 +53,7 @@ entry_status read_entry(std::istream& in, std::string& text) {
   }
   c = in.get();
   if (in.fail()) return entry_status::truncated;
-  entry_status status = entry_status::complete;
-  if (c != '{') {
-    std_error_handler(1, "graph::read(): error in graph format.");
-    status = entry_status::malformed;
-  }
+  if (c != '{') std_error_handler(1, "graph::read(): error in graph format.");
   int depth = 1;
   int prev = ' ';
   for (;;) {
@@ -70,7 +67,7 @@ entry_status read_entry(std::istream& in, std::string& text) {
   }
   text.pop_back();  // the '}' of the closing "}|"
   in.get();         // the line end after it
-  return status;
+  return entry_status::complete;
 }
 
 }  // namespace
@@ -255,9 +252,8 @@ int graph::read(std::istream& in) {
       }
     }
     if (r > 0 && r < i) {
-      edge f = edges[static_cast<size_t>(r - 1)];
-      if (f->source != vt || f->target != vs) return malformed();
-      set_reversal(e, f);
+      // A pair whose ends do not match is set_reversal's error to raise.
+      set_reversal(e, edges[static_cast<size_t>(r - 1)]);
     }
   }
   if (ET != FE.chars()) result = 2;

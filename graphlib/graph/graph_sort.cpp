@@ -76,29 +76,38 @@ void graph::sort_edges(const list<edge>& L) {
     std_error_handler(1, "graph::sort_edges(list<edge>): illegal edge list");
     return;
   }
-  std::vector<char> seen(static_cast<size_t>(max_edge_index + 1), 0);
+  // L must be the edge list reordered. An edge hidden with hide_adj_edge is
+  // in that list and belongs in L; one hidden with hide_edge is not. A
+  // repeated edge would be linked twice (a cyclic adjacency list) and another
+  // one lost.
+  enum : char { kAbsent, kListed, kTaken };
+  std::vector<char> state(static_cast<size_t>(max_edge_index + 1), kAbsent);
+  for (graph_object* x = e_list.head; x != nullptr; x = x->succ) {
+    const int i = static_cast<edge>(x)->index();
+    if (i >= 0 && i <= max_edge_index) state[static_cast<size_t>(i)] = kListed;
+  }
   for (dlink* it = L.first(); it != nullptr; it = it->succ) {
     edge e = L.contents(it);
     if (e == nullptr || e->source->owner != this) {
       std_error_handler(1, "graph::sort_edges(list<edge>): edge not in graph");
       return;
     }
-    // A repeated edge would be linked twice (a cyclic adjacency list) and
-    // another one lost; a hidden edge has no place in the lists.
-    if (e->hidden() || e->index() > max_edge_index || seen[static_cast<size_t>(e->index())]) {
+    if (e->index() > max_edge_index || state[static_cast<size_t>(e->index())] != kListed) {
       std_error_handler(1, "graph::sort_edges(list<edge>): illegal edge list");
       return;
     }
-    seen[static_cast<size_t>(e->index())] = 1;
+    state[static_cast<size_t>(e->index())] = kTaken;
   }
 
   for (graph_object* x = v_list.head; x != nullptr; x = x->succ) static_cast<node>(x)->clear_adj_lists();
   e_list.clear();
   const int in_list = undirected ? 0 : 1;
-  // Every push goes to the front: walked backwards, every list ends in L's order.
+  // Every push goes to the front: walked backwards, every list ends in L's
+  // order. An edge hidden from the adjacency lists stays out of them.
   for (dlink* it = L.last(); it != nullptr; it = it->pred) {
     edge e = L.contents(it);
     e_list.push(e);
+    if (e->hidden()) continue;
     e->source->push_adj_edge(e, 0, 0);
     e->target->push_adj_edge(e, in_list, 1);
   }

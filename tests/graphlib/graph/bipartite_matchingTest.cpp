@@ -208,6 +208,31 @@ TEST(Matching, SameHandlesAndOutListsAfterTheCall) {
   EXPECT_EQ(items(b.G.out_edges(a1)), (std::vector<edge>{b.edges[0], b.edges[1]}));
 }
 
+// An edge hidden with hide_adj_edge stays in the edge list but is no edge of
+// the matching's graph: the matching runs, restores the order and checks a
+// cover of the visible edges only.
+TEST(Matching, AnEdgeHiddenFromTheAdjacencyListsIsLeftOut) {
+  BipartiteInstance g;
+  g.nA = 2;
+  g.nB = 2;
+  g.edges = {{0, 0}, {0, 1}, {1, 0}};
+  Built b(g);
+  b.G.hide_adj_edge(b.edges[1]);
+  RecordingErrorHandler errors;
+  node_array<bool> NC(b.G, false);
+  graphlib::list<edge> M;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(errors.raisedBy([&] { M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B, NC); }),
+            (GraphlibError{-1, ""}));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(M.length(), 1);
+  EXPECT_TRUE(graphlib::CHECK_MCB(b.G, M, NC));
+  EXPECT_EQ(b.G.number_of_edges(), 3);
+  b.G.restore_adj_edge(b.edges[1]);
+  EXPECT_EQ(graphDefect(b.G), "");
+  EXPECT_EQ(graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B).length(), 2);
+}
+
 struct RandomCase {
   int nA, nB;
   double p;

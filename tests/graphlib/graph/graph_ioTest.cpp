@@ -301,8 +301,6 @@ TEST(GraphText, MalformedFilesEndWithResultThree) {
       {"edge from node 0", "GRAPHLIB.GRAPH\nvoid\nvoid\n3\n|{}|\n|{}|\n|{}|\n1\n0 1 0 |{}|\n"},
       {"edge line with one number", "GRAPHLIB.GRAPH\nvoid\nvoid\n2\n|{}|\n|{}|\n1\n1"},
       {"edge line with words", "GRAPHLIB.GRAPH\nvoid\nvoid\n2\n|{}|\n|{}|\n1\na b 0 |{}|\n"},
-      {"reversal with unmatched ends",
-       "GRAPHLIB.GRAPH\nvoid\nvoid\n3\n|{}|\n|{}|\n|{}|\n2\n1 2 0 |{}|\n2 3 1 |{}|\n"},
   };
   for (const auto& r : rows) {
     GRAPH<int, float> G;
@@ -326,13 +324,46 @@ TEST(GraphText, MalformedFilesEndWithResultThree) {
   EXPECT_EQ(G.number_of_edges(), 1);
 }
 
-TEST(GraphText, EntryWithoutItsBraceIsAFormatError) {
+// An entry that starts with '|' but not "|{" is a format error; with a handler
+// that returns, the character after the '|' is taken for the '{'.
+TEST(GraphText, EntryWithoutItsBraceIsAFormatErrorReadAsIfItHadOne) {
   RecordingErrorHandler errors(RecordingErrorHandler::Mode::Return);
   GRAPH<int, float> G;
-  EXPECT_EQ(readText(G, "GRAPHLIB.GRAPH\nint\nfloat\n1\n|x5}|\n0\n"), 3);
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors.last(), (GraphlibError{1, "graph::read(): error in graph format."}));
-  EXPECT_EQ(G.number_of_nodes(), 0);
+  EXPECT_EQ(readText(G, "GRAPHLIB.GRAPH\nint\nfloat\n2\n|x5}|\n|{6}|\n1\n1 2 0 |y2.5}|\n"), 0);
+  EXPECT_EQ(errors.errors(), (std::vector<GraphlibError>{{1, "graph::read(): error in graph format."},
+                                                         {1, "graph::read(): error in graph format."}}));
+  ASSERT_EQ(G.number_of_nodes(), 2);
+  ASSERT_EQ(G.number_of_edges(), 1);
+  EXPECT_EQ(G.inf(static_cast<node>(G.v_list.head)), 5);
+  EXPECT_EQ(G.inf(static_cast<node>(G.v_list.tail)), 6);
+  EXPECT_EQ(G.inf(static_cast<edge>(G.e_list.head)), 2.5f);
+  EXPECT_EQ(graphDefect(G), "");
+}
+
+// A reversal pair whose ends do not match is set_reversal's error; with a
+// handler that returns, the pair stays unlinked and reading goes on.
+TEST(GraphText, ReversalWithUnmatchedEndsIsSetReversalsError) {
+  RecordingErrorHandler errors(RecordingErrorHandler::Mode::Return);
+  graph G;
+  EXPECT_EQ(readText(G, "GRAPHLIB.GRAPH\nvoid\nvoid\n3\n|{}|\n|{}|\n|{}|\n3\n1 2 0 |{}|\n2 3 1 |{}|\n2 1 1 |{}|\n"),
+            0);
+  EXPECT_EQ(errors.errors(),
+            (std::vector<GraphlibError>{{1, "graph::set_reversal: edges are not reversals of each other"}}));
+  ASSERT_EQ(G.number_of_edges(), 3);
+  std::vector<edge> E;
+  for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) E.push_back(static_cast<edge>(x));
+  std::sort(E.begin(), E.end(), [](edge a, edge b) { return a->index() < b->index(); });
+  EXPECT_EQ(E[1]->rev, nullptr);  // 2 -> 3 is no reversal of 1 -> 2
+  EXPECT_EQ(E[2]->rev, E[0]);     // 2 -> 1 is
+  EXPECT_EQ(E[0]->rev, E[2]);
+  EXPECT_EQ(graphDefect(G), "");
+
+  RecordingErrorHandler throwing;
+  graph H;
+  EXPECT_EQ(throwing.raisedBy([&] {
+    readText(H, "GRAPHLIB.GRAPH\nvoid\nvoid\n3\n|{}|\n|{}|\n|{}|\n2\n1 2 0 |{}|\n2 3 1 |{}|\n");
+  }),
+            (GraphlibError{1, "graph::set_reversal: edges are not reversals of each other"}));
 }
 
 TEST(GraphText, EntryReading) {

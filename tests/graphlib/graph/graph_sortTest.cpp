@@ -127,6 +127,32 @@ TEST(GraphSort, EdgeListOrderBecomesTheOrderOfEveryAdjacencyList) {
   }
 }
 
+// An edge hidden with hide_adj_edge is in the edge list, so a list of every
+// edge holds it: it takes its place in the edge list and stays out of the
+// adjacency lists until restore_adj_edge. An edge hidden with hide_edge is in
+// no list and cannot be sorted.
+TEST(GraphSort, AnEdgeHiddenFromTheAdjacencyListsIsSortedWithTheEdgeList) {
+  graph G;
+  std::vector<node> v = addNodes(G, 3);
+  const std::vector<edge> E = {G.new_edge(v[0], v[1]), G.new_edge(v[0], v[2]), G.new_edge(v[1], v[2])};
+  G.hide_adj_edge(E[1]);
+  RecordingErrorHandler errors;
+  EXPECT_EQ(errors.raisedBy([&] { G.sort_edges(listOf(std::vector<edge>{E[2], E[1], E[0]})); }),
+            (GraphlibError{-1, ""}));
+  EXPECT_EQ(edgeIds(G.e_list), ids(std::vector<edge>{E[2], E[1], E[0]}));
+  EXPECT_EQ(outIds(v[0]), ids(std::vector<edge>{E[0]}));
+  EXPECT_EQ(inIds(v[2]), ids(std::vector<edge>{E[2]}));
+  EXPECT_EQ(errors.raisedBy([&] { G.sort_edges(G.all_edges()); }), (GraphlibError{-1, ""}));
+  G.restore_adj_edge(E[1]);
+  EXPECT_EQ(graphDefect(G), "");
+  EXPECT_EQ(outIds(v[0]), ids(std::vector<edge>{E[1], E[0]}));
+
+  G.hide_edge(E[2]);
+  EXPECT_EQ(errors.raisedBy([&] { G.sort_edges(listOf(std::vector<edge>{E[0], E[2]})); }),
+            (GraphlibError{1, "graph::sort_edges(list<edge>): illegal edge list"}));
+  EXPECT_EQ(graphDefect(G), "");
+}
+
 TEST(GraphSort, EmptyListOnAGraphWithoutEdges) {
   graph G;
   addNodes(G, 2);
