@@ -100,6 +100,22 @@ class ParallelPivots {
   void workerLoop() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
+      // A pivot's engine holds all its fragment pairs and seeds met, the bulk
+      // of a run's memory: only a few run at once, started as soon as they
+      // may, as their seeds feed the other workers.
+      if (m_nextEngine < m_work.size() && m_nextEngine < m_taken + m_window && m_enginesRunning < kEngines) {
+        PivotWork& w = *m_work[m_nextEngine++];
+        ++m_enginesRunning;
+        lock.unlock();
+        runEngine(w);
+        lock.lock();
+        --m_enginesRunning;
+        w.engineDone = true;
+        w.seedsLeft = w.seeds.size();
+        if (complete(w)) m_pivotDone.notify_all();
+        m_workReady.notify_all();
+        continue;
+      }
       // Seeds of the earliest pivots first: the ranking waits for them.
       PivotWork* refineIn = nullptr;
       for (std::size_t k = m_taken; k < m_nextEngine; ++k) {
@@ -115,17 +131,6 @@ class ParallelPivots {
         SolutionRanking::refine(*seed, m_mols, m_iterations, m_thr);
         lock.lock();
         if (--refineIn->seedsLeft == 0) m_pivotDone.notify_all();
-        continue;
-      }
-      if (m_nextEngine < m_work.size() && m_nextEngine < m_taken + m_window) {
-        PivotWork& w = *m_work[m_nextEngine++];
-        lock.unlock();
-        runEngine(w);
-        lock.lock();
-        w.engineDone = true;
-        w.seedsLeft = w.seeds.size();
-        if (complete(w)) m_pivotDone.notify_all();
-        m_workReady.notify_all();
         continue;
       }
       if (m_stopping || m_taken == m_work.size()) return;
@@ -180,6 +185,8 @@ class ParallelPivots {
   std::vector<std::unique_ptr<PivotWork> > m_work;
   std::size_t m_nextEngine = 0;  // the first pivot whose engine no worker has taken
   std::size_t m_taken = 0;       // pivots the ranking has taken
+  static constexpr int kEngines = 2;
+  int m_enginesRunning = 0;
   bool m_stopping = false;
   std::vector<std::thread> m_workers;
 };

@@ -1,11 +1,12 @@
 #pragma once
 // The walk both pairwise residue correspondences share: every pair of a
 // residue of the pivot A and a residue of the moved structure B that Sel
-// admits within thr, found through a grid hash of B.
+// admits within thr, found through a grid of B's points (the thread's own,
+// kept from one call to the next).
 #include <cmath>
 #include <cstddef>
 
-#include "geometry/GeomHash.h"
+#include "geometry/PointGrid.h"
 #include "geometry/Vector3.h"
 
 // Calls pair(i, j, value) per admitted pair: i ascending, and for one i in the
@@ -15,16 +16,13 @@ void forEachAdmittedPair(const Molecule& A, const Molecule& B, float thr, Pair p
   // No grid of a non-positive cell size exists, and such a distance admits
   // nothing it could find.
   if (!(thr > 0.0f && std::isfinite(thr))) return;
-  GeomHash<Vector3, int> hash(3, thr);
-  for (std::size_t j = 0; j < B.size(); ++j) hash.insert(B.position(j), static_cast<int>(j));
-  HashResult<int> result;
+  static thread_local PointGrid grid;
+  grid.build(B.positions(), thr);
   for (std::size_t i = 0; i < A.size(); ++i) {
-    hash.query(A.position(i), thr, result);
-    for (auto it = result.begin(); it != result.end(); ++it) {
-      const std::size_t j = static_cast<std::size_t>(*it);
+    grid.forEachNear(A.position(i), thr, [&](int hit) {
+      const std::size_t j = static_cast<std::size_t>(hit);
       typename Sel::ValueType value;
       if (Sel::admit(A[i], B[j], value)) pair(i, j, value);
-    }
-    result.clear();
+    });
   }
 }

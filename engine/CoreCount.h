@@ -5,10 +5,11 @@
 // pivot residues.
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "engine/MultSeqBlock.h"
-#include "geometry/GeomHash.h"
+#include "geometry/PointGrid.h"
 #include "geometry/RigidTrans3.h"
 #include "geometry/Vector3.h"
 #include "structure/Atom.h"
@@ -28,11 +29,16 @@ void forEachCoreResidue(const AtomMolecule& pivot, const std::vector<const AtomM
   // No grid of a non-positive cell size exists; such a distance admits nothing
   // the grid could find.
   const bool usable = thr > 0.0f && std::isfinite(thr);
-  std::vector<AtomMolecule> moved;
-  moved.reserve(others.size());
+  // The moved copies, the grid and its points are the thread's own and keep
+  // their storage from one seed to the next.
+  static thread_local std::vector<AtomMolecule> moved;
+  static thread_local std::vector<Vector3> points;
+  static thread_local std::vector<std::pair<int, int> > slotAtom;
+  static thread_local PointGrid grid;
+  if (moved.size() < others.size()) moved.resize(others.size());
   for (std::size_t k = 0; k < others.size(); ++k) {
-    moved.push_back(*others[k]);
-    moved.back() *= *transforms[k];
+    moved[k] = *others[k];
+    moved[k] *= *transforms[k];
   }
   std::vector<int> hits(others.size(), 0);
   if (!usable) {
@@ -41,20 +47,21 @@ void forEachCoreResidue(const AtomMolecule& pivot, const std::vector<const AtomM
       if (needed == 0) counted(static_cast<int>(r));
     return;
   }
-  GeomHash<Vector3, MultSeqBlock::MolCounter> hash(3, thr);
-  for (std::size_t k = 0; k < moved.size(); ++k)
-    for (std::size_t a = 0; a < moved[k].size(); ++a)
-      hash.insert(moved[k].position(a), MultSeqBlock::MolCounter{static_cast<int>(a), static_cast<int>(k), false});
-  HashResult<MultSeqBlock::MolCounter> result;
+  points.clear();
+  slotAtom.clear();
+  for (std::size_t k = 0; k < others.size(); ++k)
+    for (std::size_t a = 0; a < moved[k].size(); ++a) {
+      points.push_back(moved[k].position(a));
+      slotAtom.emplace_back(static_cast<int>(k), static_cast<int>(a));
+    }
+  grid.build(points, thr);
   for (std::size_t r = 0; r < pivot.size(); ++r) {
     const Atom& a = pivot[r];
-    hash.query(pivot.position(r), thr, result);
-    for (auto it = result.begin(); it != result.end(); ++it) {
-      const MultSeqBlock::MolCounter& c = *it;
-      if (admit(a, moved[static_cast<std::size_t>(c.slot)][static_cast<std::size_t>(c.atom)]))
-        ++hits[static_cast<std::size_t>(c.slot)];
-    }
-    result.clear();
+    grid.forEachNear(pivot.position(r), thr, [&](int hit) {
+      const std::pair<int, int>& c = slotAtom[static_cast<std::size_t>(hit)];
+      if (admit(a, moved[static_cast<std::size_t>(c.first)][static_cast<std::size_t>(c.second)]))
+        ++hits[static_cast<std::size_t>(c.first)];
+    });
     int h = 0;
     for (int& count : hits) {
       if (count != 0) ++h;

@@ -77,7 +77,9 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
     // Slots are never null here, so there is one match per slot.
     if (!blocks[k]) Fatal::report(std::cout, "error");
     const AtomMolecule& structure = *mols[static_cast<std::size_t>(ids[k])];
-    AtomMolecule moved(structure);
+    // The thread's copy keeps its storage from one slot to the next.
+    static thread_local AtomMolecule moved;
+    moved = structure;
     moved *= *trans[k];
     matches[k] = pairwiseCorrespondence(pivot, moved, thr);
     refitSlot(*this, k, matches[k], pivot, structure);
