@@ -196,12 +196,17 @@ TEST(Matching, ExactSmallCases) {
   }
 }
 
-TEST(Matching, SameHandlesAndOutListsAfterTheCall) {
+// Two nodes a side: a0-b0, a0-b1, a1-b0.
+BipartiteInstance twoByTwo() {
   BipartiteInstance g;
   g.nA = 2;
   g.nB = 2;
   g.edges = {{0, 0}, {0, 1}, {1, 0}};
-  Built b(g);
+  return g;
+}
+
+TEST(Matching, SameHandlesAndOutListsAfterTheCall) {
+  Built b(twoByTwo());
   graphlib::list<edge> M = graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B);
   EXPECT_EQ(items(M), (std::vector<edge>{b.edges[2], b.edges[1]}));
   node a1 = b.A.front();
@@ -212,11 +217,7 @@ TEST(Matching, SameHandlesAndOutListsAfterTheCall) {
 // the matching's graph: the matching runs, restores the order and checks a
 // cover of the visible edges only.
 TEST(Matching, AnEdgeHiddenFromTheAdjacencyListsIsLeftOut) {
-  BipartiteInstance g;
-  g.nA = 2;
-  g.nB = 2;
-  g.edges = {{0, 0}, {0, 1}, {1, 0}};
-  Built b(g);
+  Built b(twoByTwo());
   b.G.hide_adj_edge(b.edges[1]);
   RecordingErrorHandler errors;
   node_array<bool> NC(b.G, false);
