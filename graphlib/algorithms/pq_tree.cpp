@@ -111,11 +111,12 @@ void pq_tree::leaves_double() {
   leaves_size = static_cast<int>(k);
 }
 
-void pq_tree::del_subtree(pq_node_struct* v) {
+void pq_tree::del_subtree(pq_node_struct* v) { free_subtree(v, false); }
+
+void pq_tree::free_subtree(pq_node_struct* v, bool forget_leaves) {
   if (v == nullptr) return;
   // An explicit stack: a tree built by a long run of replacements can be deep.
-  std::vector<pq_node_struct*> todo;
-  todo.push_back(v);
+  std::vector<pq_node_struct*> todo(1, v);
   while (!todo.empty()) {
     pq_node_struct* u = todo.back();
     todo.pop_back();
@@ -126,6 +127,9 @@ void pq_tree::del_subtree(pq_node_struct* v) {
       if (cur == u->right_end) break;
       go_to_sibling(cur, prev);
     }
+    if (forget_leaves && u->type == pq_node_struct::LEAF && u->index >= 0 && u->index < leaves_size &&
+        leaves[u->index] == u)
+      leaves[u->index] = nullptr;
     delete u;
   }
 }
@@ -189,32 +193,30 @@ void pq_tree::replace_in_siblings(pq_node_struct* old_node, pq_node_struct* new_
   }
 }
 
-void pq_tree::append_as_right_child(pq_node_struct* p, pq_node_struct* c) {
-  pq_node_struct* r = p->right_end;
-  if (r == nullptr) {
+namespace {
+
+// Links c in as the new right (or left) end of p's chain.
+void attach_at_end(pqn* p, pqn* c, bool right) {
+  pqn* end = right ? p->right_end : p->left_end;
+  if (end == nullptr) {
     p->left_end = p->right_end = c;
     c->sib1 = c->sib2 = nullptr;
     return;
   }
-  set_free_sib(r, c);
-  c->sib1 = r;
-  c->sib2 = nullptr;
-  p->right_end = c;
+  set_free_sib(end, c);
+  c->sib1 = right ? end : nullptr;
+  c->sib2 = right ? nullptr : end;
+  (right ? p->right_end : p->left_end) = c;
 }
+
+}  // namespace
+
+void pq_tree::append_as_right_child(pq_node_struct* p, pq_node_struct* c) { attach_at_end(p, c, true); }
 
 void pq_tree::append_as_left_child(pq_node_struct* p, pq_node_struct* c) {
   c->parent = p;
   c->parent_type = pq_node_struct::Q_NODE;
-  pq_node_struct* l = p->left_end;
-  if (l == nullptr) {
-    p->left_end = p->right_end = c;
-    c->sib1 = c->sib2 = nullptr;
-    return;
-  }
-  set_free_sib(l, c);
-  c->sib1 = nullptr;
-  c->sib2 = l;
-  p->left_end = c;
+  attach_at_end(p, c, false);
 }
 
 bool pq_tree::set_as_part_child(pq_node_struct* c) {
@@ -240,6 +242,12 @@ void pq_tree::delete_part_node_parent(pq_node_struct* x) {
     y->parent_type = pq_node_struct::Q_NODE;
   }
   delete x;
+}
+
+pq_node_struct* pq_tree::first_real_sibling(pq_node_struct* v, pq_node_struct* side) {
+  pq_node_struct* prev = v;
+  skip_dir(side, prev);
+  return side;
 }
 
 bool pq_tree::reduction(list<int>& S) {
@@ -274,12 +282,8 @@ bool pq_tree::bubble(list<int>& S) {
     }
     if (Q.empty()) return false;
     pq_node_struct* x = Q.pop();
-    pq_node_struct* n1 = x->sib1;
-    pq_node_struct* p1 = x;
-    skip_dir(n1, p1);
-    pq_node_struct* n2 = x->sib2;
-    pq_node_struct* p2 = x;
-    skip_dir(n2, p2);
+    pq_node_struct* n1 = first_real_sibling(x, x->sib1);
+    pq_node_struct* n2 = first_real_sibling(x, x->sib2);
     x->mark = pq_node_struct::BLOCKED;
     if (x->parent_type == pq_node_struct::P_NODE || x->sib1 == nullptr || x->sib2 == nullptr) {
       x->mark = pq_node_struct::UNBLOCKED;
@@ -628,6 +632,24 @@ bool pq_tree::template_P6(pq_node_struct* x) {
   return true;
 }
 
+// From cur (reached from prev), count full nodes passing over direction
+// indicators: the last of them, or the last indicator directly behind it; nil
+// when a node on the way is not full.
+static pq_node_struct* full_run(pq_tree& T, pq_node_struct* cur, pq_node_struct* prev, int count) {
+  for (int i = 0; i < count; i++) {
+    if (i > 0) T.go_to_sibling(cur, prev);
+    T.skip_dir(cur, prev);
+    if (!is_full(cur)) return nullptr;
+  }
+  pq_node_struct* last = cur;
+  T.go_to_sibling(cur, prev);
+  while (is_dir(cur)) {
+    last = cur;
+    T.go_to_sibling(cur, prev);
+  }
+  return last;
+}
+
 bool pq_tree::template_Q2(pq_node_struct* x) {
   if (x->type != pq_node_struct::Q_NODE || x->partial2 != nullptr) return false;
   bool at_root = pseudo->label == pq_node_struct::FULL || x == pseudo;
@@ -646,25 +668,13 @@ bool pq_tree::template_Q2(pq_node_struct* x) {
     if (fc > 1) {
       pq_node_struct* cur = b;
       pq_node_struct* prev = nullptr;
-      for (int i = 1; i < fc; i++) {
-        go_to_sibling(cur, prev);
-        skip_dir(cur, prev);
-        if (!is_full(cur)) return false;
-      }
-      a = cur;
       go_to_sibling(cur, prev);
-      while (is_dir(cur)) {
-        a = cur;
-        go_to_sibling(cur, prev);
-      }
+      a = full_run(*this, cur, prev, fc - 1);
+      if (a == nullptr) return false;
     }
   } else {
-    pq_node_struct* n1 = y->sib1;
-    pq_node_struct* p1 = y;
-    skip_dir(n1, p1);
-    pq_node_struct* n2 = y->sib2;
-    pq_node_struct* p2 = y;
-    skip_dir(n2, p2);
+    pq_node_struct* n1 = first_real_sibling(y, y->sib1);
+    pq_node_struct* n2 = first_real_sibling(y, y->sib2);
     pq_node_struct* nf;
     pq_node_struct* ne;
     pq_node_struct* yf = full_end_child(y);
@@ -689,19 +699,8 @@ bool pq_tree::template_Q2(pq_node_struct* x) {
       bool full1 = is_full(n1);
       bool full2 = is_full(n2);
       if (full1 == full2) return false;
-      pq_node_struct* cur = full1 ? y->sib1 : y->sib2;
-      pq_node_struct* prev = y;
-      for (int i = 0; i < fc; i++) {
-        if (i > 0) go_to_sibling(cur, prev);
-        skip_dir(cur, prev);
-        if (!is_full(cur)) return false;
-      }
-      a = cur;
-      go_to_sibling(cur, prev);
-      while (is_dir(cur)) {
-        a = cur;
-        go_to_sibling(cur, prev);
-      }
+      a = full_run(*this, full1 ? y->sib1 : y->sib2, y, fc);
+      if (a == nullptr) return false;
       nf = full1 ? y->sib1 : y->sib2;
       ne = full1 ? y->sib2 : y->sib1;
     }
@@ -763,12 +762,8 @@ bool pq_tree::template_Q3(pq_node_struct* x) {
   int fc = x->full_child_count;
   for (int i = 0; i < 2; i++) {
     pq_node_struct* yi = ys[i];
-    pq_node_struct* n1 = yi->sib1;
-    pq_node_struct* p1 = yi;
-    skip_dir(n1, p1);
-    pq_node_struct* n2 = yi->sib2;
-    pq_node_struct* p2 = yi;
-    skip_dir(n2, p2);
+    pq_node_struct* n1 = first_real_sibling(yi, yi->sib1);
+    pq_node_struct* n2 = first_real_sibling(yi, yi->sib2);
     if (fc == 0) {
       bool part1 = n1 != nullptr && n1->label == pq_node_struct::PARTIAL;
       bool part2 = n2 != nullptr && n2->label == pq_node_struct::PARTIAL;
@@ -1169,23 +1164,7 @@ void pq_tree::del_pert_subtree() {
       }
     }
   }
-  for (pq_node_struct* v : range) {
-    std::vector<pq_node_struct*> todo(1, v);
-    while (!todo.empty()) {
-      pq_node_struct* u = todo.back();
-      todo.pop_back();
-      pq_node_struct* cur = u->left_end;
-      pq_node_struct* prev = nullptr;
-      while (cur != nullptr) {
-        todo.push_back(cur);
-        if (cur == u->right_end) break;
-        go_to_sibling(cur, prev);
-      }
-      if (u->type == pq_node_struct::LEAF && u->index >= 0 && u->index < leaves_size && leaves[u->index] == u)
-        leaves[u->index] = nullptr;
-      delete u;
-    }
-  }
+  for (pq_node_struct* v : range) free_subtree(v, true);
   full_nodes.clear();
   pseudo->left_end = pseudo->right_end = nullptr;
 }

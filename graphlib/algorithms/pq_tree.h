@@ -123,6 +123,10 @@ class pq_tree {
  private:
   // Frees the nodes of full_nodes (the replaced part and the indicators read).
   void free_full_nodes();
+  // del_subtree, optionally clearing the leaves' entries on the way.
+  void free_subtree(pq_node_struct* v, bool forget_leaves);
+  // The first node from side on (a sibling of v) that is not a direction indicator.
+  pq_node_struct* first_real_sibling(pq_node_struct* v, pq_node_struct* side);
 };
 
 }  // namespace graphlib
