@@ -7,7 +7,7 @@ change a result unnoticed.
 
 usage: bench/run.py [--no-build] [--no-peer] [--no-threads] [--quick]
                     [--cases NAME,...] [--reps N] [--params FILE] [--tag TAG]
-                    [--update-checksums] [--binary PATH]
+                    [--update-checksums] [--binary PATH] [--work DIR]
 
 Every case runs on one thread (QUORVALIN_THREADS=1) for its CPU time, wall
 time and peak memory, then once with the default thread count (every core the
@@ -230,7 +230,11 @@ def main():
     ap.add_argument("--tag", help="checksum name of the --params variant")
     ap.add_argument("--update-checksums", action="store_true")
     ap.add_argument("--binary", help="run this quorvalin binary instead of building one (implies --no-build)")
+    ap.add_argument("--work", help="folder for the cases' inputs and outputs (default: out/bench)")
     args = ap.parse_args()
+    if args.work:
+        global WORK
+        WORK = os.path.abspath(args.work)
 
     ensure_packages()
     binary = os.path.abspath(args.binary) if args.binary else BINARY
