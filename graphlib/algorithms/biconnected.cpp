@@ -18,7 +18,7 @@ void close_component(node v, edge_array<int>& compnum, const node_array<int>& df
     w = S.pop();
     incident_edges at(w);
     for (edge e = at.next(); e != nullptr; e = at.next())
-      if (dfsnum[opposite(e, w)] < dfsnum[w]) compnum[e] = num_com;
+      if (dfsnum[other_end(e, w)] < dfsnum[w]) compnum[e] = num_com;
   } while (w != v);
   num_com++;
 }
@@ -36,7 +36,7 @@ void bcc_dfs(node v, edge_array<int>& compnum, node_array<int>& dfsnum, node_arr
     node u = top.at();
     edge e = top.next();
     if (e != nullptr) {
-      node w = opposite(e, u);
+      node w = other_end(e, u);
       if (dfsnum[w] == -1) {
         dfsnum[w] = ++count;
         S.push(w);
@@ -59,7 +59,7 @@ void bcc_dfs(node v, edge_array<int>& compnum, node_array<int>& dfsnum, node_arr
 bool has_edge_to_other_node(node v) {
   incident_edges at(v);
   for (edge e = at.next(); e != nullptr; e = at.next())
-    if (opposite(e, v) != v) return true;
+    if (other_end(e, v) != v) return true;
   return false;
 }
 

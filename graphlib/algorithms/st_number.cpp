@@ -49,7 +49,7 @@ void ST_DFS(node v, int& counter, node_array<int>& dfsnum, node_array<int>& low,
     node u = top.at();
     edge f = top.next();
     if (f != nullptr) {
-      node w = opposite(f, u);
+      node w = other_end(f, u);
       if (w == u) continue;
       if (dfsnum[w] == 0) {
         tree[w] = f;
@@ -81,7 +81,7 @@ void FINDPATH(node w, node_array<bool>& placed, edge_array<bool>& used, const no
     path.push(x);
     placed[x] = true;
     used[f] = true;
-    x = opposite(f, x);
+    x = other_end(f, x);
   }
 }
 
@@ -107,9 +107,9 @@ node ST_NUMBERING(const graph& G, node_array<int>& number, list<node>& L, edge e
     t = first;
     incident_edges at(t);
     do e = at.next();
-    while (e != nullptr && opposite(e, t) == t);
+    while (e != nullptr && other_end(e, t) == t);
     if (e == nullptr) return nullptr;
-    s = opposite(e, t);
+    s = other_end(e, t);
   }
 
   node_array<int> dfsnum(G, 0);
@@ -143,7 +143,7 @@ node ST_NUMBERING(const graph& G, node_array<int>& number, list<node>& L, edge e
     for (edge f = at.next(); f != nullptr; f = at.next()) {
       if (used[f]) continue;
       used[f] = true;
-      node w = opposite(f, v);
+      node w = other_end(f, v);
       if (w == v) continue;
       if (tree[w] == f)
         FINDPATH(w, placed, used, low_edge, path);

@@ -2,21 +2,19 @@
 // Walking every edge at a node in one fixed order, the node's list 0 then its
 // list 1 (in an undirected graph everything is in list 0), without building a
 // list. A directed self-loop comes twice, once from each list.
-#include "graphlib/graph/graph_objects.h"
+#include "graphlib/graph/internal/graph_adjacency.h"
 
 namespace graphlib {
 
-inline node opposite(edge e, node v) { return e->source == v ? e->target : e->source; }
-
 class incident_edges {
  public:
-  explicit incident_edges(node v) : v_(v), list_(0), e_(v->first_adj_edge[0]) { settle(); }
+  explicit incident_edges(node v) : v_(v), list_(0), e_(first_in_list(v, 0)) { settle(); }
 
   // The next edge at the node, or nil once all have been handed out.
   edge next() {
     edge cur = e_;
     if (cur == nullptr) return nullptr;
-    e_ = cur->succ_adj_edge[link_pair(cur, v_, list_)];
+    e_ = next_in_list(cur, v_, list_);
     settle();
     return cur;
   }
@@ -27,7 +25,7 @@ class incident_edges {
   void settle() {
     if (e_ == nullptr && list_ == 0) {
       list_ = 1;
-      e_ = v_->first_adj_edge[1];
+      e_ = first_in_list(v_, 1);
     }
   }
 
