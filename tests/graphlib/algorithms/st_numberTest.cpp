@@ -144,15 +144,18 @@ TEST(StNumbering, EmptyAndOneNodeGraphs) {
   EXPECT_EQ(ST_NUMBERING(G, number, L, nullptr), nullptr);
   EXPECT_TRUE(L.empty());
 
+  // A single node is numbered whatever edge is given, even one of its loops.
   node v = G.new_node();
   G.new_edge(v, v);
-  G.new_edge(v, v);
-  node_array<int> one(G, kUnwritten);
-  L.append(v);
-  L.append(v);
-  EXPECT_EQ(ST_NUMBERING(G, one, L, nullptr), v);
-  EXPECT_EQ(items(L), std::vector<node>{v});
-  EXPECT_EQ(one[v], 1);
+  edge loop = G.new_edge(v, v);
+  for (edge given : {static_cast<edge>(nullptr), loop}) {
+    node_array<int> one(G, kUnwritten);
+    L.append(v);
+    L.append(v);
+    EXPECT_EQ(ST_NUMBERING(G, one, L, given), v);
+    EXPECT_EQ(items(L), std::vector<node>{v});
+    EXPECT_EQ(one[v], 1);
+  }
 }
 
 // Without an s-t edge there is nothing to number from: nil, L emptied, no
