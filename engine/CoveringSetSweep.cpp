@@ -1,4 +1,4 @@
-#include "engine/CoveringSetSweep.h"
+#include "engine/internal/CoveringSetSweep.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -1,4 +1,4 @@
-#include "engine/EndSet.h"
+#include "engine/internal/EndSet.h"
 
 #include <algorithm>
 

@@ -36,7 +36,7 @@ void EventSet::printOut(std::ostream& os, EventSet& set, int /*num*/, const std:
          << residueNumber(pivot, pair->i) << " " << residueNumber(pivot, pair->i + pair->l) << " "
          << residueNumber(other, pair->j) << " " << residueNumber(other, pair->j + pair->l) << " : "
          << static_cast<double>(rmsd) << " : ";
-      engine_internal::writeTransNumbers(os, T);
+      internal::writeTransNumbers(os, T);
       os << " : " << residueNumber(other, o) << " " << residueNumber(other, o + L - 1) << "\n";
       ++n;
     }

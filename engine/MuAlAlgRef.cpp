@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "engine/CoveringSetSweep.h"
 #include "engine/EventSet.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/internal/CoveringSetSweep.h"
 #include "structure/AtomMolecule.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"

@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "engine/FastSeqBlock.h"
-#include "support/Fatal.h"
 #include "structure/AtomMolecule.h"
+#include "support/Fatal.h"
 #include "support/FpuMode.h"
 
 namespace {

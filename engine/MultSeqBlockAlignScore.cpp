@@ -17,7 +17,7 @@ float MultSeqBlock::calcAlignScore(const std::vector<AtomMolecule*>& mols,
   const int scoring = Parameters::getInt(Param::Scoring);
   if (scoring == 0 || scoring == 2) return static_cast<float>(table.size());
 
-  const std::vector<int> columns = engine_internal::tableColumns(*this);
+  const std::vector<int> columns = internal::tableColumns(*this);
   const int again = Parameters::getInt(Param::Scoring);
   if (again != 1 && again != 3) return 0.0f;
   // 0/0 has no meaning; nothing aligned scores 0.

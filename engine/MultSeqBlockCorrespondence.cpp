@@ -7,17 +7,17 @@
 #include <iostream>
 #include <vector>
 
-#include "engine/BipartiteCorrespondence.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
-#include "engine/PointSelectors.h"
-#include "engine/SeqOrderedCorrespondence.h"
-#include "support/Fatal.h"
+#include "engine/internal/BipartiteCorrespondence.h"
+#include "engine/internal/PointSelectors.h"
 #include "engine/internal/ScoringSelector.h"
+#include "engine/internal/SeqOrderedCorrespondence.h"
 #include "engine/internal/TableColumns.h"
 #include "geometry/GeomHash.h"
 #include "structure/AtomMolecule.h"
 #include "structure/FMatch.h"
+#include "support/Fatal.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
@@ -31,12 +31,12 @@ FMatch pairwiseCorrespondence(const AtomMolecule& pivot, const AtomMolecule& mov
   if (seqOrder == 0) {
     if (Parameters::getFloat(Param::ChainEq) == 1.0f)
       return getCorrespondance<FMatch, AtomMolecule, GeomSelectorChainEQ>(pivot, moved, thr);
-    return engine_internal::withScoringSelector([&](auto tag) {
+    return internal::withScoringSelector([&](auto tag) {
       return getCorrespondance<FMatch, AtomMolecule, typename decltype(tag)::type>(pivot, moved, thr);
     });
   }
   if (seqOrder == 1) {
-    return engine_internal::withScoringSelector([&](auto tag) {
+    return internal::withScoringSelector([&](auto tag) {
       return getSeqOrderedCorrespondance<FMatch, AtomMolecule, typename decltype(tag)::type>(pivot, moved, thr);
     });
   }
@@ -106,7 +106,7 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
 }
 
 void MultSeqBlock::setRealAA(std::vector<AtomMolecule*>& mols, std::vector<std::vector<int> >& table) {
-  const std::vector<int> columns = engine_internal::tableColumns(*this);
+  const std::vector<int> columns = internal::tableColumns(*this);
   for (std::vector<int>& row : table) {
     for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c) {
       const AtomMolecule& molecule = *mols[static_cast<std::size_t>(columns[c])];

@@ -13,7 +13,7 @@ void MultSeqBlock::printOut(std::ostream& os, const MultSeqBlock& seed, int /*nu
     if (!seed.blocks[k]) continue;
     os << "Molecule : " << seed.ids[k] << "\n";
     os << "Trans : ";
-    engine_internal::writeTransNumbers(os, *seed.trans[k]);
+    internal::writeTransNumbers(os, *seed.trans[k]);
     os << "\n";
   }
 }
@@ -25,7 +25,7 @@ void MultSeqBlock::printOut_BioCore(std::ostream& os, const MultSeqBlock& seed, 
 
 void MultSeqBlock::printMatchedAA(std::ostream& os, std::vector<AtomMolecule*>& mols,
                                   std::vector<std::vector<int> >& table) const {
-  const std::vector<int> columns = engine_internal::tableColumns(*this);
+  const std::vector<int> columns = internal::tableColumns(*this);
   os.setf(std::ios::left, std::ios::adjustfield);
   for (const std::vector<int>& row : table) {
     for (std::size_t c = 0; c < row.size() && c < columns.size(); ++c) {

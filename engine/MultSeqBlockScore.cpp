@@ -5,15 +5,15 @@
 #include <iostream>
 #include <vector>
 
-#include "engine/CoreCount.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
-#include "engine/PointSelectors.h"
-#include "support/Fatal.h"
+#include "engine/internal/CoreCount.h"
+#include "engine/internal/PointSelectors.h"
 #include "engine/internal/ScoringSelector.h"
 #include "geometry/GeomHash.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
+#include "support/Fatal.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
@@ -58,7 +58,7 @@ void MultSeqBlock::getCorrespondenceSize(MultSeqBlock& msb, const std::vector<At
   std::vector<const AtomMolecule*> others;
   std::vector<const RigidTrans3*> transforms;
   slotStructures(msb, mols, others, transforms);
-  core_count::forEachCoreResidue(
+  internal::forEachCoreResidue(
       *mols[static_cast<std::size_t>(msb.ref)], others, transforms, thr, n,
       [](const Atom& a, const Atom& b) {
         T value;
@@ -73,7 +73,7 @@ void MultSeqBlock::calcScore(const std::vector<AtomMolecule*>& mols, float thr) 
     getCorrespondenceSize<GeomSelectorChainEQ, bool>(*this, mols, thr, score);
     return;
   }
-  engine_internal::withScoringSelector([&](auto tag) {
+  internal::withScoringSelector([&](auto tag) {
     using Sel = typename decltype(tag)::type;
     getCorrespondenceSize<Sel, typename Sel::ValueType>(*this, mols, thr, score);
   });
@@ -125,7 +125,7 @@ int MultSeqBlock::getCorrespondenceSizeNew(const std::vector<AtomMolecule*>& mol
   }
   const float thr2 = thr * thr;
   int count = 0;
-  core_count::forEachCoreResidue(
+  internal::forEachCoreResidue(
       *mols[static_cast<std::size_t>(ref)], others, transforms, thr, static_cast<int>(ids.size()),
       [thr2](const Atom& a, const Atom& b) {
         return dist2(a.position(), b.position()) <= static_cast<double>(thr2);

@@ -1,4 +1,4 @@
-#include "engine/OrderedChain.h"
+#include "engine/internal/OrderedChain.h"
 
 #include <algorithm>
 

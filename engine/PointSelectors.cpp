@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "engine/PointSelectors.h"
+#include "engine/internal/PointSelectors.h"
 
 #include <cmath>
 

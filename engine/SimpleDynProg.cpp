@@ -1,10 +1,10 @@
-#include "engine/SimpleDynProg.h"
+#include "engine/internal/SimpleDynProg.h"
 #include "support/Fatal.h"
 
 #include <cstdlib>
 #include <iostream>
 
-namespace dynprog_detail {
+namespace internal {
 
 void reportTooLarge(int n, int m) {
   Fatal::report(std::cerr, "Not enough memory to align a structure of ", n, " residues with one of ", m,
@@ -16,4 +16,4 @@ void reportNotDiagonal(int bi, int bj, int move, bool entry, int n, int m) {
                 " direct:", move, " relat-ij:", entry, " n:", n, " m:", m);
 }
 
-}  // namespace dynprog_detail
+}  // namespace internal

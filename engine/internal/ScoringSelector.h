@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "engine/PointSelectors.h"
+#include "engine/internal/PointSelectors.h"
+#include "support/Fatal.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
-#include "support/Fatal.h"
 
-namespace engine_internal {
+namespace internal {
 
 template <class Sel>
 struct SelectorTag {
@@ -34,4 +34,4 @@ auto withScoringSelector(F f) -> decltype(f(SelectorTag<GeomSelector>())) {
   }
 }
 
-}  // namespace engine_internal
+}  // namespace internal

@@ -7,7 +7,7 @@
 #include "engine/MultSeqBlock.h"
 #include "support/Fatal.h"
 
-namespace engine_internal {
+namespace internal {
 
 // The pivot, then every slot's structure; "error" for a slot without a pair.
 inline std::vector<int> tableColumns(const MultSeqBlock& seed) {
@@ -19,4 +19,4 @@ inline std::vector<int> tableColumns(const MultSeqBlock& seed) {
   return columns;
 }
 
-}  // namespace engine_internal
+}  // namespace internal

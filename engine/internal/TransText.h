@@ -5,7 +5,7 @@
 
 #include "geometry/RigidTrans3.h"
 
-namespace engine_internal {
+namespace internal {
 
 inline void writeTransNumbers(std::ostream& os, const RigidTrans3& t) {
   const Vector3 angles = t.rotation().rotationAngles();
@@ -15,4 +15,4 @@ inline void writeTransNumbers(std::ostream& os, const RigidTrans3& t) {
      << static_cast<double>(shift.y) << " " << static_cast<double>(shift.z);
 }
 
-}  // namespace engine_internal
+}  // namespace internal

@@ -76,9 +76,9 @@ class array : public gen_array {
   cmp_function cmp_ptr;
 
   int el_type_id() const override { return 0; }
-  int cmp(void* x, void* y) const override { return list_detail::compare_slots<T>(cmp_ptr, cmp_obj, x, y); }
-  void print_el(void*& x, std::ostream& os) const override { list_detail::print_slot<T>(x, os); }
-  void read_el(void*& x, std::istream& is) const override { list_detail::read_slot<T>(x, is); }
+  int cmp(void* x, void* y) const override { return internal::compare_slots<T>(cmp_ptr, cmp_obj, x, y); }
+  void print_el(void*& x, std::ostream& os) const override { internal::print_slot<T>(x, os); }
+  void read_el(void*& x, std::istream& is) const override { internal::read_slot<T>(x, is); }
   void clear_entry(void*& x) const override {
     if constexpr (slot_traits<T>::boxed) {
       if (x != nullptr) graphlib_clear(graphlib_access(static_cast<const T*>(nullptr), x));

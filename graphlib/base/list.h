@@ -15,7 +15,7 @@
 
 namespace graphlib {
 
-namespace list_detail {
+namespace internal {
 
 template <class T, class = void>
 struct printable : std::false_type {};
@@ -54,7 +54,7 @@ void read_slot(void*& x, std::istream& is) {
   }
 }
 
-}  // namespace list_detail
+}  // namespace internal
 
 template <class T>
 class list : public dlist {
@@ -186,13 +186,13 @@ class list : public dlist {
   void (*app_ptr)(T&);
   T holder;
 
-  int cmp(void* x, void* y) const override { return list_detail::compare_slots<T>(cmp_ptr, cmp_obj, x, y); }
+  int cmp(void* x, void* y) const override { return internal::compare_slots<T>(cmp_ptr, cmp_obj, x, y); }
   int ord(void* x) const override { return ord_ptr ? ord_ptr(graphlib_slot_value<T>(x)) : 0; }
   void app(void*& x) override {
     if (app_ptr) app_ptr(graphlib_access(static_cast<const T*>(nullptr), x));
   }
-  void read_el(void*& x, std::istream& is) const override { list_detail::read_slot<T>(x, is); }
-  void print_el(void*& x, std::ostream& os) const override { list_detail::print_slot<T>(x, os); }
+  void read_el(void*& x, std::istream& is) const override { internal::read_slot<T>(x, is); }
+  void print_el(void*& x, std::ostream& os) const override { internal::print_slot<T>(x, os); }
   void clear_el(void*& x) const override { graphlib_clear(graphlib_access(static_cast<const T*>(nullptr), x)); }
   void copy_el(void*& x) const override { x = graphlib_copy(graphlib_const_access(static_cast<const T*>(nullptr), x)); }
   int el_type_id() const override { return std::is_same<T, int>::value ? 3 : 0; }

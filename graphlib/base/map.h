@@ -12,7 +12,7 @@
 
 namespace graphlib {
 
-namespace map_detail {
+namespace internal {
 
 template <class K>
 inline unsigned long key_of(const K& k) {
@@ -24,7 +24,7 @@ inline unsigned long key_of(const K& k) {
     return static_cast<unsigned long>(ID_Number(k));
 }
 
-}  // namespace map_detail
+}  // namespace internal
 
 template <class K, class V>
 class map : public ch_map {
@@ -41,7 +41,7 @@ class map : public ch_map {
   }
   ~map() override { clear_entries(); }
 
-  V& operator[](const K& k) { return graphlib_access(static_cast<const V*>(nullptr), access(map_detail::key_of(k))); }
+  V& operator[](const K& k) { return graphlib_access(static_cast<const V*>(nullptr), access(internal::key_of(k))); }
 
   V def;
 

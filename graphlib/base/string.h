@@ -60,7 +60,7 @@ class string_rep : public handle_rep {
 class string;
 
 // How the printf-style constructors pass each argument to the formatter.
-namespace string_format {
+namespace internal {
 inline int arg(char x) { return x; }
 inline int arg(signed char x) { return x; }
 inline int arg(unsigned char x) { return x; }
@@ -77,7 +77,7 @@ inline double arg(double x) { return x; }
 inline const char* arg(const char* x) { return x; }
 inline const void* arg(const void* x) { return x; }
 const char* arg(const string& x);
-}  // namespace string_format
+}  // namespace internal
 
 class string : public handle_base<string_rep> {
  public:
@@ -91,7 +91,7 @@ class string : public handle_base<string_rep> {
   // and the arguments, in one bounded pass. A '%' inside an argument is text.
   template <class T, class... A>
   string(const char* fmt, T x, A... rest)
-      : handle_base(formatted(fmt, string_format::arg(x), string_format::arg(rest)...)) {}
+      : handle_base(formatted(fmt, internal::arg(x), internal::arg(rest)...)) {}
 
   static char* str_dup(const char* p);
   static char* str_cat(const char* a, const char* b);
@@ -130,7 +130,7 @@ class string : public handle_base<string_rep> {
   friend string operator+(const string& a, const string& b);
 };
 
-inline const char* string_format::arg(const string& x) { return x.chars(); }
+inline const char* internal::arg(const string& x) { return x.chars(); }
 
 string operator+(const string& a, const string& b);
 

@@ -1,4 +1,4 @@
-#include "engine/BipartiteCorrespondence.h"
+#include "engine/internal/BipartiteCorrespondence.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,8 @@
 #include "SeedTestSupport.h"
 #include "SyntheticStructure.h"
 #include "engine/MultSeqBlock.h"
-#include "engine/PointSelectors.h"
-#include "engine/SeqOrderedCorrespondence.h"
+#include "engine/internal/PointSelectors.h"
+#include "engine/internal/SeqOrderedCorrespondence.h"
 #include "structure/AminoAcidType.h"
 #include "structure/FMatch.h"
 #include "support/Parameters.h"

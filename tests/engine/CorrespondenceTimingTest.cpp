@@ -11,9 +11,9 @@
 
 #include "SeedTestSupport.h"
 #include "SyntheticStructure.h"
-#include "engine/BipartiteCorrespondence.h"
-#include "engine/PointSelectors.h"
-#include "engine/SeqOrderedCorrespondence.h"
+#include "engine/internal/BipartiteCorrespondence.h"
+#include "engine/internal/PointSelectors.h"
+#include "engine/internal/SeqOrderedCorrespondence.h"
 #include "structure/FMatch.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "SeedTestSupport.h"
 #include "SyntheticStructure.h"
 #include "engine/MultSeqBlock.h"
-#include "engine/PointSelectors.h"
+#include "engine/internal/PointSelectors.h"
 #include "structure/AminoAcidType.h"
 #include "support/Parameters.h"
 

@@ -2,7 +2,7 @@
 // which stays the reference: the same length, the same pairs in the same
 // order, over random matrices of every density and over the admitted pairs of
 // real structures placed by their own fragment-pair fits.
-#include "engine/OrderedChain.h"
+#include "engine/internal/OrderedChain.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@
 
 #include "RandomGeometry.h"
 #include "SyntheticStructure.h"
-#include "engine/AdmittedPairs.h"
 #include "engine/FastSeqBlock.h"
-#include "engine/PointSelectors.h"
-#include "engine/SimpleDynProg.h"
+#include "engine/internal/AdmittedPairs.h"
+#include "engine/internal/PointSelectors.h"
+#include "engine/internal/SimpleDynProg.h"
 #include "structure/AtomMolecule.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/PointSelectors.h"
+#include "engine/internal/PointSelectors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/SimpleDynProg.h"
+#include "engine/internal/SimpleDynProg.h"
 
 #include <gtest/gtest.h>
 

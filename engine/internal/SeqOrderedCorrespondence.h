@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/AdmittedPairs.h"
-#include "engine/PointSelectors.h"
-#include "engine/OrderedChain.h"
+#include "engine/internal/AdmittedPairs.h"
+#include "engine/internal/OrderedChain.h"
+#include "engine/internal/PointSelectors.h"
 
 // The pairs come as (index in A, index in B), last pair first. A matrix
 // without an admitted pair gives an empty match.

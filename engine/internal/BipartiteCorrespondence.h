@@ -7,8 +7,8 @@
 #include <iostream>
 #include <vector>
 
-#include "engine/AdmittedPairs.h"
-#include "engine/PointSelectors.h"
+#include "engine/internal/AdmittedPairs.h"
+#include "engine/internal/PointSelectors.h"
 #include "graphlib/graph/bipartite_matching.h"
 #include "graphlib/graph/param_graph.h"
 

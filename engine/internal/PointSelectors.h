@@ -14,7 +14,7 @@
 #include "structure/AminoAcidType.h"
 #include "structure/Atom.h"
 
-namespace selector_detail {
+namespace internal {
 
 // d^2 in double from the float coordinates against the float threshold: a
 // pair exactly at the threshold is within it, a NaN distance is not.
@@ -30,7 +30,7 @@ inline int matrixIndex(char letter) {
   return index < 0 ? UNKNOWN_IDX : index;
 }
 
-}  // namespace selector_detail
+}  // namespace internal
 
 class GeomSelector {
  public:
@@ -39,7 +39,7 @@ class GeomSelector {
   static constexpr bool DEF_VALUE = false;
 
   static bool admit(const Atom& a, const Atom& b, bool& value) {
-    value = selector_detail::within(a, b, m_fDistThr2);
+    value = internal::within(a, b, m_fDistThr2);
     return value;
   }
 };
@@ -51,7 +51,7 @@ class GeomSelectorChainEQ {
   static constexpr bool DEF_VALUE = false;
 
   static bool admit(const Atom& a, const Atom& b, bool& value) {
-    value = selector_detail::within(a, b, m_fDistThr2) && a.chainId() == b.chainId();
+    value = internal::within(a, b, m_fDistThr2) && a.chainId() == b.chainId();
     return value;
   }
 };
@@ -66,7 +66,7 @@ class BioCoreSelector {
 
   static bool admit(const Atom& a, const Atom& b, bool& value) {
     value = AminoAcidType::m_state->equivalent(a.residueType(), b.residueType()) &&
-            selector_detail::within(a, b, m_fDistThr2);
+            internal::within(a, b, m_fDistThr2);
     return value;
   }
 };
@@ -83,8 +83,8 @@ class GeomAndMatrix_Selector {
 
   // The pivot residue gives the row.
   static float pairScore(const Atom& a, const Atom& b) {
-    return matrix.cells[selector_detail::matrixIndex(a.residueType())]
-                       [selector_detail::matrixIndex(b.residueType())];
+    return matrix.cells[internal::matrixIndex(a.residueType())]
+                       [internal::matrixIndex(b.residueType())];
   }
 };
 
@@ -102,7 +102,7 @@ AminoAcidScore::BLOSUM62 GeomAndMatrix_Selector<AminoAcidScore::BLOSUM62>::matri
 class PAM250positive_Selector : public GeomAndMatrix_Selector<AminoAcidScore::PAM250> {
  public:
   static bool admit(const Atom& a, const Atom& b, float& value) {
-    if (selector_detail::within(a, b, m_fDistThr2)) {
+    if (internal::within(a, b, m_fDistThr2)) {
       value = pairScore(a, b) + 9.0f;
       return true;
     }
@@ -115,7 +115,7 @@ class PAM250positive_Selector : public GeomAndMatrix_Selector<AminoAcidScore::PA
 class PAM250_only_positive_Selector : public GeomAndMatrix_Selector<AminoAcidScore::PAM250> {
  public:
   static bool admit(const Atom& a, const Atom& b, float& value) {
-    if (!selector_detail::within(a, b, m_fDistThr2)) {
+    if (!internal::within(a, b, m_fDistThr2)) {
       value = DEF_VALUE;
       return false;
     }

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/EndSet.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/internal/EndSet.h"
 
 class AtomMolecule;
 class FastSeqBlock;

@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-namespace dynprog_detail {
+namespace internal {
 // The matrix and cell arrays of an n x m programme would not fit into memory.
 [[noreturn]] void reportTooLarge(int n, int m);
 // The best cell was not reached diagonally from a true entry.
 [[noreturn]] void reportNotDiagonal(int bi, int bj, int move, bool entry, int n, int m);
-}  // namespace dynprog_detail
+}  // namespace internal
 
 template <class Entry, class Value>
 class SimpleDynProg {
@@ -33,7 +33,7 @@ class SimpleDynProg {
     const std::size_t rows = n > 0 ? static_cast<std::size_t>(n) : 0;
     const std::size_t cols = m > 0 ? static_cast<std::size_t>(m) : 0;
     const std::size_t maxCount = SIZE_MAX / sizeof(Cell);
-    if ((rows + 1) > maxCount / (cols + 1)) dynprog_detail::reportTooLarge(n, m);
+    if ((rows + 1) > maxCount / (cols + 1)) internal::reportTooLarge(n, m);
     const std::size_t entryCount = rows * cols;
     const std::size_t cellCount = (rows + 1) * (cols + 1);
     score = new (std::nothrow) Entry[entryCount == 0 ? 1 : entryCount];
@@ -41,7 +41,7 @@ class SimpleDynProg {
     if (score == nullptr || cells == nullptr) {
       delete[] score;
       delete[] cells;
-      dynprog_detail::reportTooLarge(n, m);
+      internal::reportTooLarge(n, m);
     }
     for (std::size_t k = 0; k < entryCount; ++k) score[k] = init;
   }
@@ -121,7 +121,7 @@ class SimpleDynProg {
     if (!(best > Value())) return;
     const int bestMove = cell(bi, bj).move;
     if (bestMove != Diagonal || !entry(bi - 1, bj - 1))
-      dynprog_detail::reportNotDiagonal(bi, bj, bestMove, static_cast<bool>(entry(bi - 1, bj - 1)), n, m);
+      internal::reportNotDiagonal(bi, bj, bestMove, static_cast<bool>(entry(bi - 1, bj - 1)), n, m);
     int i = bi;
     int j = bj;
     for (;;) {

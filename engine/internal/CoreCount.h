@@ -15,7 +15,7 @@
 #include "structure/Atom.h"
 #include "structure/AtomMolecule.h"
 
-namespace core_count {
+namespace internal {
 
 // Calls counted() once per pivot residue (in ascending order) that has at
 // least one residue admitted by admit(pivotAtom, movedAtom) in each of the
@@ -71,4 +71,4 @@ void forEachCoreResidue(const AtomMolecule& pivot, const std::vector<const AtomM
   }
 }
 
-}  // namespace core_count
+}  // namespace internal
