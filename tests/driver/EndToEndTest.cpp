@@ -16,11 +16,11 @@
 
 namespace {
 
-using driver_testing::WrittenFile;
-using driver_testing::WrittenSolution;
-using driver_testing::checkSolution;
-using driver_testing::linesOf;
-using driver_testing::readSolutionFile;
+using testing_support::WrittenFile;
+using testing_support::WrittenSolution;
+using testing_support::checkSolution;
+using testing_support::linesOf;
+using testing_support::readSolutionFile;
 using testing_support::ProcessResult;
 using testing_support::TempDir;
 using testing_support::irregularChain;
@@ -100,7 +100,7 @@ double placementRmsd(const std::vector<double>& trans, const AtomMolecule& moved
   double sum = 0;
   for (std::size_t k = 0; k < moved.size(); ++k) {
     double q[3];
-    driver_testing::applyTrans(trans, moved.position(k), q);
+    testing_support::applyTrans(trans, moved.position(k), q);
     const Vector3& p = pivot.position(k);
     sum += (q[0] - p.x) * (q[0] - p.x) + (q[1] - p.y) * (q[1] - p.y) + (q[2] - p.z) * (q[2] - p.z);
   }

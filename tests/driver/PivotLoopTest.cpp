@@ -16,10 +16,10 @@
 
 namespace {
 
-using driver_testing::Structures;
-using driver_testing::seedOf;
-using driver_testing::setOf;
-using driver_testing::shift;
+using testing_support::Structures;
+using testing_support::seedOf;
+using testing_support::setOf;
+using testing_support::shift;
 
 // What the engine was given in one call.
 struct Call {
@@ -32,7 +32,7 @@ struct Call {
 class PivotLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    driver_testing::startWithDefaults();
+    testing_support::startWithDefaults();
     Parameters::addParameter("ExtIterations", 0);
   }
   void TearDown() override { Parameters::clear(); }

@@ -15,11 +15,11 @@
 
 namespace {
 
-using driver_testing::Pair;
-using driver_testing::Structures;
-using driver_testing::seedOf;
-using driver_testing::setOf;
-using driver_testing::shift;
+using testing_support::Pair;
+using testing_support::Structures;
+using testing_support::seedOf;
+using testing_support::setOf;
+using testing_support::shift;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
@@ -27,7 +27,7 @@ using testing_support::randomRigidMotion;
 class RankingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    driver_testing::startWithDefaults();
+    testing_support::startWithDefaults();
     liveSeeds = MultSeqBlock::inew[0];
     liveSets = EventSet::inew[2];
   }

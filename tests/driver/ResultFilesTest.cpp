@@ -23,10 +23,10 @@
 
 namespace {
 
-using driver_testing::Structures;
-using driver_testing::seedOf;
-using driver_testing::setOf;
-using driver_testing::shift;
+using testing_support::Structures;
+using testing_support::seedOf;
+using testing_support::setOf;
+using testing_support::shift;
 using testing_support::TempDir;
 
 const char* const kHeader =
@@ -117,7 +117,7 @@ const char* const kTripleSolution =
 class ResultFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    driver_testing::startWithDefaults();
+    testing_support::startWithDefaults();
     // a and c are the same three points, b is them moved 2 along x.
     const std::vector<Vector3> points = {Vector3(0, 0, 0), Vector3(3.8f, 0, 0), Vector3(7.6f, 0, 0)};
     structures.add(points, "a.pdb");

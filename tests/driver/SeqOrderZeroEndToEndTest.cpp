@@ -16,10 +16,10 @@
 
 namespace {
 
-using driver_testing::checkSolution;
-using driver_testing::readSolutionFile;
-using driver_testing::WrittenFile;
-using driver_testing::WrittenSolution;
+using testing_support::checkSolution;
+using testing_support::readSolutionFile;
+using testing_support::WrittenFile;
+using testing_support::WrittenSolution;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::ProcessResult;

@@ -22,21 +22,21 @@
 
 namespace {
 
-using seed_testing::ActiveClassification;
-using seed_testing::chainAndRotatedCopy;
-using seed_testing::EngineTest;
-using seed_testing::makeSeed;
-using seed_testing::MarkedThresholds;
-using seed_testing::pairsOf;
-using seed_testing::Structures;
-using seed_testing::worstMisplacement;
+using testing_support::ActiveClassification;
+using testing_support::chainAndRotatedCopy;
+using testing_support::EngineTest;
+using testing_support::makeSeed;
+using testing_support::MarkedThresholds;
+using testing_support::pairsOf;
+using testing_support::Structures;
+using testing_support::worstMisplacement;
 using testing_support::BipartiteInstance;
 using testing_support::irregularChain;
 using testing_support::matchingDefect;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::RandomGeometry;
-using Pairs = seed_testing::MatchPairs;
+using Pairs = testing_support::MatchPairs;
 using Table = std::vector<std::vector<int> >;
 
 template <class Sel>

@@ -18,7 +18,7 @@
 
 namespace {
 
-using seed_testing::Structures;
+using testing_support::Structures;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;

@@ -16,8 +16,8 @@
 
 namespace {
 
-using seed_testing::EngineTest;
-using seed_testing::Structures;
+using testing_support::EngineTest;
+using testing_support::Structures;
 using Stretches = std::vector<std::pair<int, int> >;
 
 std::vector<Vector3> line(int n) {

@@ -13,10 +13,10 @@
 
 namespace {
 
-using engine_test::comparePair;
-using engine_test::deleteAll;
-using engine_test::makePair;
-using engine_test::StaticsGuard;
+using testing_support::comparePair;
+using testing_support::deleteAll;
+using testing_support::makePair;
+using testing_support::StaticsGuard;
 using testing_support::chainMolecule;
 using testing_support::irregularChain;
 using testing_support::movedCopy;

@@ -15,10 +15,10 @@
 
 namespace {
 
-using engine_test::comparePair;
-using engine_test::deleteAll;
-using engine_test::pointMolecule;
-using engine_test::StaticsGuard;
+using testing_support::comparePair;
+using testing_support::deleteAll;
+using testing_support::pointMolecule;
+using testing_support::StaticsGuard;
 using testing_support::chainMolecule;
 using testing_support::irregularChain;
 using testing_support::movedCopy;

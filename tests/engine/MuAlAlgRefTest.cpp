@@ -15,9 +15,9 @@
 
 namespace {
 
-using seed_testing::EngineTest;
-using seed_testing::Structures;
-using seed_testing::worstMisplacement;
+using testing_support::EngineTest;
+using testing_support::Structures;
+using testing_support::worstMisplacement;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;

@@ -9,9 +9,9 @@
 
 namespace {
 
-using seed_testing::EngineTest;
-using seed_testing::makeSeed;
-using seed_testing::Structures;
+using testing_support::EngineTest;
+using testing_support::makeSeed;
+using testing_support::Structures;
 using Table = std::vector<std::vector<int> >;
 
 std::vector<Vector3> line(int n) {

@@ -13,11 +13,11 @@
 
 namespace {
 
-using seed_testing::ActiveClassification;
-using seed_testing::EngineTest;
-using seed_testing::makeSeed;
-using seed_testing::MarkedThresholds;
-using seed_testing::Structures;
+using testing_support::ActiveClassification;
+using testing_support::EngineTest;
+using testing_support::makeSeed;
+using testing_support::MarkedThresholds;
+using testing_support::Structures;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
@@ -183,7 +183,7 @@ TEST_F(CoreScore, NeverCalledCountersAgreeOnExactCopies) {
   EXPECT_EQ(seed.getCorrespondenceSizeOld(s.list(), 3.0f), 40);
   EXPECT_EQ(seed.getCorrespondenceSizeNew(s.list(), 3.0f), 40);
   // The seed's own transformations are not changed by the refits.
-  EXPECT_GT(seed_testing::worstMisplacement(s[0], s[1], *seed.trans[0]), 1.0);
+  EXPECT_GT(testing_support::worstMisplacement(s[0], s[1], *seed.trans[0]), 1.0);
 
   AminoAcidEqualType equal;
   ActiveClassification classification(equal);

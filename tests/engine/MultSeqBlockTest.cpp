@@ -15,9 +15,9 @@
 
 namespace {
 
-using engine_test::comparePair;
-using engine_test::makePair;
-using engine_test::StaticsGuard;
+using testing_support::comparePair;
+using testing_support::makePair;
+using testing_support::StaticsGuard;
 using testing_support::chainMolecule;
 using testing_support::irregularChain;
 using testing_support::movedCopy;

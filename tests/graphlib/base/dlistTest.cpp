@@ -37,7 +37,7 @@ std::vector<int> values(const IntList& L) {
 }
 
 // Every list test also shows that the cells went back to the allocator.
-class DlistTest : public graphlib_test::AllocatorCheckedTest {};
+class DlistTest : public testing_support::AllocatorCheckedTest {};
 
 TEST_F(DlistTest, CellsAreSmallObjectsOfTheirOwnSize) {
   long before = testing_support::liveSlots(sizeof(dlink));

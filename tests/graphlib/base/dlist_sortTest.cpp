@@ -80,7 +80,7 @@ std::vector<int> makeInts(Shape shape, int n, std::mt19937& rng) {
 
 // Every test also shows that cells, string records and scratch vectors went
 // back to the allocator.
-class DlistSortTest : public graphlib_test::AllocatorCheckedTest {
+class DlistSortTest : public testing_support::AllocatorCheckedTest {
  protected:
   DlistSortTest() : m_vectors(graphlib::std_memory_mgr.block_count[0]) {}
   void TearDown() override {

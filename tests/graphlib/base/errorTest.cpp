@@ -47,7 +47,7 @@ TEST(ErrorHandler, WarningsAndNegativeCodesPrintAndReturn) {
 }
 
 TEST(ErrorHandler, PositiveCodeAbortsAfterTheReport) {
-  auto r = graphlib_test::runProbe("error");
+  auto r = testing_support::runProbe("error");
   EXPECT_EQ(r.termSignal, SIGABRT);
   EXPECT_EQ(r.out, "");
   const std::string head = "\nGRAPHLIB ERROR HANDLER\n\tfatal message\n\n";
@@ -56,7 +56,7 @@ TEST(ErrorHandler, PositiveCodeAbortsAfterTheReport) {
 }
 
 TEST(ErrorHandler, WarningInAChildLetsItGoOn) {
-  auto r = graphlib_test::runProbe("warning");
+  auto r = testing_support::runProbe("warning");
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(r.out, "continued\n");
   EXPECT_EQ(r.err, "\nGRAPHLIB WARNING\n\tcareful\n\n\nGRAPHLIB ERROR HANDLER\n\tnegative\n\n");
@@ -162,7 +162,7 @@ TEST(ErrorHandler, CatchSystemErrorsInstallsAndRestores) {
 }
 
 TEST(ErrorHandler, CaughtSegmentationFaultIsAFatalLibraryError) {
-  auto r = graphlib_test::runProbe("segv", {{"GRAPHLIB_CATCH_SYSTEM_ERRORS", ""}});
+  auto r = testing_support::runProbe("segv", {{"GRAPHLIB_CATCH_SYSTEM_ERRORS", ""}});
   EXPECT_EQ(r.termSignal, SIGABRT) << r.err;
   const std::string head = "\nGRAPHLIB ERROR HANDLER\n\tSystem Error: Segmentation violation.\n\n";
   EXPECT_EQ(r.err.substr(0, head.size()), head) << r.err;
@@ -170,13 +170,13 @@ TEST(ErrorHandler, CaughtSegmentationFaultIsAFatalLibraryError) {
 }
 
 TEST(ErrorHandler, UncaughtSegmentationFaultKeepsItsSignal) {
-  auto r = graphlib_test::runProbe("segv");
+  auto r = testing_support::runProbe("segv");
   EXPECT_EQ(r.termSignal, SIGSEGV);
   EXPECT_EQ(r.err, "");
 }
 
 TEST(ErrorHandler, HandlerThatReturnsFromAFaultDoesNotSpin) {
-  auto r = graphlib_test::runProbe("segv_returning_handler");
+  auto r = testing_support::runProbe("segv_returning_handler");
   EXPECT_EQ(r.termSignal, SIGSEGV) << r.err;
   EXPECT_EQ(r.err, "handler returned from 1: System Error: Segmentation violation.\n");
   EXPECT_EQ(r.out, "");

@@ -43,7 +43,7 @@ struct Box {
   bool operator==(const Box& o) const { return x == o.x && y == o.y && z == o.z; }
 };
 
-class ListTest : public graphlib_test::AllocatorCheckedTest {};
+class ListTest : public testing_support::AllocatorCheckedTest {};
 
 TEST_F(ListTest, SlotKinds) {
   static_assert(!graphlib::slot_traits<int>::boxed, "int lives in its slot");

@@ -451,7 +451,7 @@ TEST(MemoryManager, SmallObjectsComeFromTheirExactSizeClass) {
 // The reports at shut-down, in a child process: its last start-up counter
 // destroys std_memory_mgr.
 TEST(MemoryManagerShutdown, ReportsWhatGraphlibInitAsksFor) {
-  auto r = graphlib_test::runProbe("leak12", {{"GRAPHLIB_INIT", "show_memory_leaks,show_memory_statistics"}}, false);
+  auto r = testing_support::runProbe("leak12", {{"GRAPHLIB_INIT", "show_memory_leaks,show_memory_statistics"}}, false);
   ASSERT_EQ(r.exitStatus, 0) << r.err;
   long usable = usableInStandardBlock(12);
   char row[128];
@@ -470,13 +470,13 @@ TEST(MemoryManagerShutdown, ReportsWhatGraphlibInitAsksFor) {
 }
 
 TEST(MemoryManagerShutdown, RunThatFreesEverythingPrintsAnEmptyReport) {
-  auto r = graphlib_test::runProbe("clean", {{"GRAPHLIB_INIT", "show_memory_leaks"}});
+  auto r = testing_support::runProbe("clean", {{"GRAPHLIB_INIT", "show_memory_leaks"}});
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(r.err, "");
 }
 
 TEST(MemoryManagerShutdown, NoOptionNoReport) {
-  auto r = graphlib_test::runProbe("leak12", {}, false);
+  auto r = testing_support::runProbe("leak12", {}, false);
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(r.out, "allocated\n");
   EXPECT_EQ(r.err, "");

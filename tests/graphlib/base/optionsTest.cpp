@@ -9,8 +9,8 @@
 
 namespace {
 
-using graphlib_test::Env;
-using graphlib_test::runProbe;
+using testing_support::Env;
+using testing_support::runProbe;
 
 // Each row starts a fresh process: the options are read before main.
 TEST(StartupOptions, EnvironmentTable) {

@@ -61,7 +61,7 @@ slist<int> make(std::initializer_list<int> xs) {
 }
 
 // Every test also shows that cells and string records went back to the allocator.
-class SlistTest : public graphlib_test::AllocatorCheckedTest {};
+class SlistTest : public testing_support::AllocatorCheckedTest {};
 
 TEST_F(SlistTest, PopOfTheOnlyElementEmptiesTheListAndAppendStartsAfresh) {
   slist<int> L = make({7});

@@ -23,7 +23,7 @@ using testing_support::RecordingErrorHandler;
 
 // Every string test ends with the allocator's classes where they started, so a
 // reference count that is never released shows up as a live string record.
-class StringTest : public graphlib_test::AllocatorCheckedTest {};
+class StringTest : public testing_support::AllocatorCheckedTest {};
 
 std::string text(const string& s) { return std::string(s.chars(), static_cast<size_t>(s.length())); }
 
@@ -296,7 +296,7 @@ TEST_F(StringTest, StringCannotIndexAMap) {
 }
 
 TEST(StringConsole, WordsFromStandardInputStopAtLineEnds) {
-  auto r = graphlib_test::runProbe("cin_words", {}, true, "  \n word\nnext\n");
+  auto r = testing_support::runProbe("cin_words", {}, true, "  \n word\nnext\n");
   EXPECT_EQ(r.exitStatus, 0) << r.err;
   EXPECT_EQ(r.out, "[]\n[word]\n[next]\n");
 }

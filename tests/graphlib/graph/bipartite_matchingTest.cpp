@@ -21,8 +21,8 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
-using graphlib_test::addEdges;
-using graphlib_test::items;
+using testing_support::addEdges;
+using testing_support::items;
 using testing_support::BipartiteInstance;
 using testing_support::coverDefect;
 using testing_support::graphDefect;
@@ -78,7 +78,7 @@ struct Restorable {
       node v = static_cast<node>(x);
       nodes.push_back(v);
       infos.push_back(G.inf(v));
-      out.push_back(graphlib_test::outIds(v));
+      out.push_back(testing_support::outIds(v));
       for (edge e = v->first_adj_edge[0]; e; e = e->succ_adj_edge[0]) {
         numbering.push_back(e->index());
         ends.push_back({e, {e->source, e->target}});
@@ -95,14 +95,14 @@ struct Restorable {
         return "edge " + std::to_string(end.first->index()) + " changed its ends";
       if (G.inf(end.first) != edgeInfos[k++]) return "edge info changed";
     }
-    if (graphlib_test::edgeIds(G.e_list) != numbering) return "edge list is not in numbering order";
+    if (testing_support::edgeIds(G.e_list) != numbering) return "edge list is not in numbering order";
     // ends follow the numbering, so each in-list is its edges in that order.
-    std::map<node, graphlib_test::Ids> in;
+    std::map<node, testing_support::Ids> in;
     for (const auto& end : ends) in[end.second.second].push_back(end.first->index());
     for (std::size_t i = 0; i < nodes.size(); i++) {
       if (G.inf(nodes[i]) != infos[i]) return "node info changed";
-      if (graphlib_test::outIds(nodes[i]) != out[i]) return "out-list of node " + std::to_string(i) + " changed";
-      if (graphlib_test::inIds(nodes[i]) != in[nodes[i]])
+      if (testing_support::outIds(nodes[i]) != out[i]) return "out-list of node " + std::to_string(i) + " changed";
+      if (testing_support::inIds(nodes[i]) != in[nodes[i]])
         return "in-list of node " + std::to_string(i) + " not in numbering order";
     }
     return "";
@@ -110,8 +110,8 @@ struct Restorable {
 
   std::vector<node> nodes;
   std::vector<int> infos;
-  std::vector<graphlib_test::Ids> out;
-  graphlib_test::Ids numbering;
+  std::vector<testing_support::Ids> out;
+  testing_support::Ids numbering;
   std::vector<std::pair<edge, std::pair<node, node> > > ends;
   std::vector<float> edgeInfos;
 };
@@ -316,13 +316,13 @@ TEST(Matching, OutEdgeAtANodeOfBIsAnAssertionFailure) {
   g.edges = {{0, 0}, {1, 1}};
   Built b(g);
   b.G.rev_edge(b.edges[1]);
-  const graphlib_test::Ids out0 = graphlib_test::outIds(b.B.back()), in0 = graphlib_test::inIds(b.A.back());
+  const testing_support::Ids out0 = testing_support::outIds(b.B.back()), in0 = testing_support::inIds(b.A.back());
   RecordingErrorHandler handler;
   EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B); }),
             (GraphlibError{999, "Assertion failed in file _ABMP_matching at line 90: G.outdeg(v) == 0"}));
   EXPECT_EQ(b.edges[1]->source, b.B.back());
-  EXPECT_EQ(graphlib_test::outIds(b.B.back()), out0);
-  EXPECT_EQ(graphlib_test::inIds(b.A.back()), in0);
+  EXPECT_EQ(testing_support::outIds(b.B.back()), out0);
+  EXPECT_EQ(testing_support::inIds(b.A.back()), in0);
   EXPECT_EQ(b.edges[0]->source, b.A.front());
   EXPECT_EQ(graphDefect(b.G), "");
 }
@@ -330,7 +330,7 @@ TEST(Matching, OutEdgeAtANodeOfBIsAnAssertionFailure) {
 TEST(Matching, GraphWithoutSidesIsSplitFirst) {
   {
     graph G;
-    std::vector<node> v = graphlib_test::addNodes(G, 3);
+    std::vector<node> v = testing_support::addNodes(G, 3);
     addEdges(G, v, {{0, 1}, {1, 2}, {2, 0}});
     RecordingErrorHandler handler;
     EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(G); }),

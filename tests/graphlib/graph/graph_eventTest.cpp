@@ -16,7 +16,7 @@ namespace {
 using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
-using graphlib_test::RecordingGraph;
+using testing_support::RecordingGraph;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
@@ -102,7 +102,7 @@ TEST(GraphEvents, HandlerSequenceOfEachOperation) {
   };
   for (const Case& c : cases) {
     RecordingGraph G;
-    std::vector<node> v = graphlib_test::addNodes(G, 4);
+    std::vector<node> v = testing_support::addNodes(G, 4);
     std::vector<edge> e = {G.new_edge(v[0], v[1]), G.new_edge(v[2], v[0]), G.new_edge(v[0], v[3])};
     G.calls.clear();
     c.op(G, v, e);

@@ -40,7 +40,7 @@ int readText(graph& G, const std::string& text) {
   return G.read(in);
 }
 
-std::vector<node> nodesOf(const graph& G) { return graphlib_test::objects<node>(G.v_list); }
+std::vector<node> nodesOf(const graph& G) { return testing_support::objects<node>(G.v_list); }
 
 // The edges of v's list 0 in order, as (source position, target position) in node-list order.
 std::vector<std::pair<int, int>> outList(const graph& G, node v) {

@@ -25,8 +25,8 @@ using graphlib::graph;
 using graphlib::list;
 using graphlib::node;
 using graphlib::node_array;
-using graphlib_test::addNodes;
-using graphlib_test::items;
+using testing_support::addNodes;
+using testing_support::items;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
@@ -324,7 +324,7 @@ TEST(GraphMap, FaceArraysFollowTheFaces) {
   EXPECT_EQ(f2, f0);
   EXPECT_EQ(A[f2], 3);
   EXPECT_EQ(A[f1], 8);
-  EXPECT_EQ(graphlib_test::faceIds(G.f_list), (graphlib_test::Ids{1, 0}));
+  EXPECT_EQ(testing_support::faceIds(G.f_list), (testing_support::Ids{1, 0}));
 }
 
 TEST(GraphMap, ClearTableOfAnInfoMapDoesNothing) {

@@ -17,8 +17,8 @@ using graphlib::graph_obj_list_base;
 using graphlib::graph_object;
 using graphlib::node;
 using graphlib::node_struct;
-using graphlib_test::adjIds;
-using graphlib_test::Ids;
+using testing_support::adjIds;
+using testing_support::Ids;
 using testing_support::graphDefect;
 
 // v's list i walked backwards from last by the link-pair rule.

@@ -17,9 +17,9 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
-using graphlib_test::addEdges;
-using graphlib_test::addNodes;
-using graphlib_test::items;
+using testing_support::addEdges;
+using testing_support::addNodes;
+using testing_support::items;
 using testing_support::graphDefect;
 
 // Nodes reachable from s (s included) along out-edges, or along every edge

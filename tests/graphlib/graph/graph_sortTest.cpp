@@ -23,13 +23,13 @@ using graphlib::edge_array;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
-using graphlib_test::addNodes;
-using graphlib_test::edgeIds;
-using graphlib_test::Ids;
-using graphlib_test::ids;
-using graphlib_test::inIds;
-using graphlib_test::nodeIds;
-using graphlib_test::outIds;
+using testing_support::addNodes;
+using testing_support::edgeIds;
+using testing_support::Ids;
+using testing_support::ids;
+using testing_support::inIds;
+using testing_support::nodeIds;
+using testing_support::outIds;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
@@ -104,7 +104,7 @@ TEST(GraphSort, EdgeListOrderBecomesTheOrderOfEveryAdjacencyList) {
     if (undirected) {
       RecordingErrorHandler quiet(RecordingErrorHandler::Mode::Return);  // the self-loops go, with a warning
       G.make_undirected();
-      E = graphlib_test::objects<edge>(G.e_list);
+      E = testing_support::objects<edge>(G.e_list);
     }
     std::shuffle(E.begin(), E.end(), std::mt19937(9));
     G.sort_edges(listOf(E));
@@ -121,8 +121,8 @@ TEST(GraphSort, EdgeListOrderBecomesTheOrderOfEveryAdjacencyList) {
           if (e->target == x) in.push_back(e->index());
         }
       }
-      EXPECT_EQ(graphlib_test::adjIds(x, 0), out) << undirected;
-      EXPECT_EQ(graphlib_test::adjIds(x, 1), in) << undirected;
+      EXPECT_EQ(testing_support::adjIds(x, 0), out) << undirected;
+      EXPECT_EQ(testing_support::adjIds(x, 1), in) << undirected;
     }
   }
 }
@@ -289,7 +289,7 @@ TEST(GraphSort, BucketSortsAreStable) {
   G.bucket_sort_nodes(key);
   EXPECT_EQ(nodeIds(G.v_list), ids(expected));
 
-  std::vector<edge> edgesBefore = graphlib_test::objects<edge>(G.e_list);
+  std::vector<edge> edgesBefore = testing_support::objects<edge>(G.e_list);
   auto ord = [](const edge& e) { return e->source->index() % 4; };
   std::vector<edge> expectedEdges = edgesBefore;
   std::stable_sort(expectedEdges.begin(), expectedEdges.end(), [&](edge a, edge b) { return ord(a) < ord(b); });

@@ -23,16 +23,16 @@ using graphlib::face;
 using graphlib::graph;
 using graphlib::list;
 using graphlib::node;
-using graphlib_test::addEdges;
-using graphlib_test::addNodes;
-using graphlib_test::adjIds;
-using graphlib_test::edgeIds;
-using graphlib_test::Ids;
-using graphlib_test::ids;
-using graphlib_test::inIds;
-using graphlib_test::nodeIds;
-using graphlib_test::outIds;
-using graphlib_test::RecordingGraph;
+using testing_support::addEdges;
+using testing_support::addNodes;
+using testing_support::adjIds;
+using testing_support::edgeIds;
+using testing_support::Ids;
+using testing_support::ids;
+using testing_support::inIds;
+using testing_support::nodeIds;
+using testing_support::outIds;
+using testing_support::RecordingGraph;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
@@ -207,7 +207,7 @@ TEST(GraphMoves, RevAllEdges) {
   addEdges(G, v, {{0, 1}, {1, 2}, {0, 2}});
   G.rev_all_edges();
   EXPECT_EQ(graphDefect(G), "");
-  for (edge e : graphlib_test::items(G.all_edges())) EXPECT_GT(e->source->index(), e->target->index());
+  for (edge e : testing_support::items(G.all_edges())) EXPECT_GT(e->source->index(), e->target->index());
   EXPECT_EQ(inIds(v[0]), (Ids{0, 2}));
 
   graph U;
@@ -307,7 +307,7 @@ TEST(GraphMoves, InsertReverseEdges) {
   list<edge> R = G.insert_reverse_edges();
   EXPECT_EQ(ids(R), (Ids{3, 4, 5}));
   EXPECT_EQ(G.number_of_edges(), 6);
-  for (edge r : graphlib_test::items(R)) EXPECT_EQ(r->rev, nullptr);
+  for (edge r : testing_support::items(R)) EXPECT_EQ(r->rev, nullptr);
   EXPECT_EQ(R.head()->source, v[1]);
   EXPECT_EQ(R.head()->target, v[0]);
   EXPECT_EQ(graphDefect(G), "");
@@ -424,7 +424,7 @@ TEST(GraphFaces, FacesAsObjects) {
   EXPECT_EQ(f2, f0);
   EXPECT_EQ(f2->index(), 0);
   EXPECT_EQ(f2->size, 4) << "a reused record keeps its fields";
-  EXPECT_EQ(graphlib_test::faceIds(G.f_list), (Ids{1, 0}));
+  EXPECT_EQ(testing_support::faceIds(G.f_list), (Ids{1, 0}));
 
   graph H;
   std::vector<node> v = addNodes(H, 2);
@@ -505,7 +505,7 @@ void randomModelRun(bool undirected, unsigned seed) {
       G.hide_node(v, L);
       nodes.erase(v);
       hidden_nodes.insert(v);
-      for (edge e : graphlib_test::items(L)) {
+      for (edge e : testing_support::items(L)) {
         hidden[e] = edges[e];
         edges.erase(e);
       }

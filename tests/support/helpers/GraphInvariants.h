@@ -20,7 +20,7 @@
 
 namespace testing_support {
 
-namespace graph_invariants_detail {
+namespace testing_support {
 
 inline std::string objectListDefect(const graphlib::graph_obj_list_base& L, const char* name, long limit) {
   const std::string n(name);
@@ -64,11 +64,11 @@ std::string indexDefect(const char* kind, int max_index, const std::vector<std::
   return "";
 }
 
-}  // namespace graph_invariants_detail
+}  // namespace testing_support
 
 inline std::string graphDefect(const graphlib::graph& G) {
   using namespace graphlib;
-  using namespace graph_invariants_detail;
+  using namespace testing_support;
   const long limit = 1L << 26;
 
   const graph_obj_list_base* lists[] = {&G.v_list, &G.v_free, &G.v_hidden, &G.e_list,

@@ -11,7 +11,7 @@
 
 #include "structure/AtomMolecule.h"
 
-namespace driver_testing {
+namespace testing_support {
 
 struct MatchEntry {
   char chain;
@@ -219,4 +219,4 @@ inline std::string checkSolution(const WrittenSolution& s, const std::vector<con
   return "";
 }
 
-}  // namespace driver_testing
+}  // namespace testing_support

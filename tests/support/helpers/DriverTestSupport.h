@@ -17,7 +17,7 @@
 #include "structure/AtomMolecule.h"
 #include "support/Parameters.h"
 
-namespace driver_testing {
+namespace testing_support {
 
 // The settings of a run without a parameter file: defaults registered, ExtThr
 // settled and the engine's thresholds applied, with nothing left from a test before.
@@ -76,4 +76,4 @@ inline EventSet* setOf(int ref, int start, int length, const std::vector<std::pa
 
 inline RigidTrans3 shift(float x, float y = 0.0f, float z = 0.0f) { return RigidTrans3(Matrix3(1.0f), Vector3(x, y, z)); }
 
-}  // namespace driver_testing
+}  // namespace testing_support

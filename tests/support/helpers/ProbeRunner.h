@@ -8,7 +8,7 @@
 
 #include "ProcessRunner.h"
 
-namespace graphlib_test {
+namespace testing_support {
 
 using Env = std::vector<std::pair<std::string, std::string>>;
 
@@ -26,4 +26,4 @@ inline testing_support::ProcessResult runProbe(const std::string& scenario, Env 
   return testing_support::runProcess({GRAPHLIB_BASE_PROBE, scenario}, "", env, stdinText);
 }
 
-}  // namespace graphlib_test
+}  // namespace testing_support

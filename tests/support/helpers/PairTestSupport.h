@@ -11,7 +11,7 @@
 #include "structure/FMolecule.h"
 #include "support/Parameters.h"
 
-namespace engine_test {
+namespace testing_support {
 
 class StaticsGuard {
  public:
@@ -69,4 +69,4 @@ inline void deleteAll(std::vector<FastSeqBlock*>& blocks) {
   blocks.clear();
 }
 
-}  // namespace engine_test
+}  // namespace testing_support

@@ -9,7 +9,7 @@
 
 #include "AllocatorUsage.h"
 
-namespace graphlib_test {
+namespace testing_support {
 
 class AllocatorCheckedTest : public ::testing::Test {
  protected:
@@ -19,4 +19,4 @@ class AllocatorCheckedTest : public ::testing::Test {
   testing_support::AllocatorBaseline m_baseline;
 };
 
-}  // namespace graphlib_test
+}  // namespace testing_support

@@ -23,7 +23,7 @@
 #include "structure/FMatch.h"
 #include "support/Parameters.h"
 
-namespace seed_testing {
+namespace testing_support {
 
 // Starts every test from an empty parameter table (call-site defaults apply)
 // and leaves one behind.
@@ -171,4 +171,4 @@ class MarkedThresholds {
   SelectorThresholds m_kept;
 };
 
-}  // namespace seed_testing
+}  // namespace testing_support

@@ -9,7 +9,7 @@
 
 #include "graphlib/graph/graph.h"
 
-namespace graphlib_test {
+namespace testing_support {
 
 using graphlib::edge;
 using graphlib::face;
@@ -135,4 +135,4 @@ class RecordingGraph : public graph {
   void note(const std::string& s) { calls.push_back(s); }
 };
 
-}  // namespace graphlib_test
+}  // namespace testing_support
