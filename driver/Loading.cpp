@@ -5,7 +5,7 @@
 
 #include "driver/TwoStreams.h"
 #include "structure/AtomMolecule.h"
-#include "structure/CompleteMolecule.h"
+#include "structure/StructureFile.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 
@@ -24,13 +24,9 @@ bool checkFiles(const std::vector<std::string>& names, std::ostream& log, std::o
 
 bool loadStructures(const std::vector<std::string>& names, std::vector<AtomMolecule*>& mols, std::ostream& log,
                     std::ostream& out) {
-  const bool sideChainCentroids = Parameters::getInt(Param::PointType) == 2;
+  const int pointType = Parameters::getInt(Param::PointType);
   for (const std::string& name : names) {
-    AtomMolecule* structure;
-    if (sideChainCentroids)
-      structure = new AtomMolecule(name, CompleteMolecule::readPDBfile(name));
-    else
-      structure = new AtomMolecule(name);
+    AtomMolecule* structure = new AtomMolecule(StructureFile::read(name, pointType));
     mols.push_back(structure);
     if (structure->empty()) {
       writeLineToBoth(log, out, AtomMolecule::noResiduesMessage(name));

@@ -1,28 +1,10 @@
 #include "structure/AtomMolecule.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
-#include "support/ParameterKeys.h"
-#include "support/Parameters.h"
-#include "support/Fatal.h"
 
 float AtomMolecule::st_fThr = 3.0f;
-
-AtomMolecule::AtomMolecule(const std::string& fileName) : m_name(fileName) {
-  std::ifstream file(fileName);
-  if (file.fail() || file.bad()) {
-    Fatal::report(std::cout, "molecule file ", fileName, " not found");
-  }
-  PDB::CAlphaSelector alpha;
-  PDB::CBetaSelector beta;
-  const PDB::Selector& selector =
-      Parameters::getInt(Param::PointType) == 1 ? static_cast<const PDB::Selector&>(beta) : alpha;
-  readPDBfile(file, selector, fileName);
-  file.close();
-  detectRefPoints();
-}
 
 AtomMolecule::AtomMolecule(const std::string& name, const FMolecule<Atom>& molecule)
     : FMolecule<Atom>(molecule), m_name(name) {

@@ -12,10 +12,6 @@
 class AtomMolecule : public FMolecule<Atom> {
  public:
   AtomMolecule() = default;
-  // Reads the alpha carbons of the PDB file, or the beta carbons (alpha carbon
-  // for glycine) when "PointType" is 1. A file that cannot be opened ends the
-  // process with status 1.
-  explicit AtomMolecule(const std::string& fileName);
   AtomMolecule(const std::string& name, const FMolecule<Atom>& molecule);
   AtomMolecule(const AtomMolecule& other) = default;
   AtomMolecule& operator=(const AtomMolecule& other) = default;

@@ -141,10 +141,9 @@ std::optional<Vector3> CompleteMolecule::readAA(const std::vector<Atom>& atoms, 
   return sum.mean();
 }
 
-FMolecule<Atom> CompleteMolecule::readPDBfile(const std::string& fileName) {
+FMolecule<Atom> CompleteMolecule::readPDBfile(std::istream& file, const std::string& fileName) {
   FMolecule<Atom> all;
-  std::ifstream file(fileName);
-  if (file) all.readPDBfile(file, PDB::AllSelector(), fileName);
+  all.readPDBfile(file, PDB::AllSelector(), fileName);
 
   FMolecule<Atom> result;
   std::size_t begin = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // Reads a structure as one pseudo-atom per residue, placed at the centroid of
 // the residue's side chain.
+#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +14,8 @@ class CompleteMolecule {
  public:
   // The side-chain centroids of every residue of the file, in file order. A
   // residue is a run of consecutive ATOM records with the same chain, residue
-  // number and insertion code. A file that cannot be opened gives no residues.
-  static FMolecule<Atom> readPDBfile(const std::string& fileName);
+  // number and insertion code; `fileName` names the stream in reports.
+  static FMolecule<Atom> readPDBfile(std::istream& file, const std::string& fileName);
 
   // The representative point of one residue's atoms for its letter: the mean
   // of the letter's side-chain atoms, else its fallback atom, else the alpha

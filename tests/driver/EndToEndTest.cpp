@@ -12,6 +12,7 @@
 #include "ResultFileReader.h"
 #include "SyntheticStructure.h"
 #include "structure/AtomMolecule.h"
+#include "structure/StructureFile.h"
 #include "support/Parameters.h"
 
 namespace {
@@ -54,7 +55,7 @@ class EndToEndTest : public ::testing::Test {
     loaded.clear();
     std::vector<const AtomMolecule*> list;
     for (const std::string& name : names) {
-      loaded.emplace_back(new AtomMolecule(dir->file(name)));
+      loaded.emplace_back(new AtomMolecule(StructureFile::read(dir->file(name), 0)));
       list.push_back(loaded.back().get());
     }
     return list;

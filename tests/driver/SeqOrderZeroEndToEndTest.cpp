@@ -13,6 +13,7 @@
 #include "ResultFileReader.h"
 #include "SyntheticStructure.h"
 #include "structure/AtomMolecule.h"
+#include "structure/StructureFile.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ class ProgramRun {
     }
     m_dir.write("params.txt", params);
     result = testing_support::runProcess(argv, m_dir.path());
-    for (const std::string& name : m_names) m_mols.emplace_back(new AtomMolecule(m_dir.file(name)));
+    for (const std::string& name : m_names)
+      m_mols.emplace_back(new AtomMolecule(StructureFile::read(m_dir.file(name), 0)));
   }
 
   bool has(int k) const { return m_dir.exists(std::to_string(k) + "_sol.res"); }

@@ -20,6 +20,7 @@
 #include "engine/internal/PointSelectors.h"
 #include "engine/internal/SimpleDynProg.h"
 #include "structure/AtomMolecule.h"
+#include "structure/StructureFile.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST(OrderedChain, AgreesOnTheAdmittedPairsOfRealStructures) {
   const std::string data = QUORVALIN_TEST_DATA;
   std::vector<AtomMolecule> zinc;
   for (const char* name : {"1sp1.pdb", "1sp2.pdb", "3znf.pdb"}) {
-    zinc.emplace_back(data + "/" + name);
+    zinc.push_back(StructureFile::read(data + "/" + name, 0));
     ASSERT_GT(zinc.back().size(), 20u) << name;
   }
   OrderedChain chain;

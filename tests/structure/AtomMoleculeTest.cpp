@@ -1,4 +1,5 @@
 #include "structure/AtomMolecule.h"
+#include "structure/StructureFile.h"
 
 #include <gtest/gtest.h>
 
@@ -217,7 +218,7 @@ TEST_F(PointTypeTest, ChoosesAlphaOrBetaCarbons) {
   };
   for (const auto& c : cases) {
     Parameters::addParameter("PointType", c.pointType);
-    AtomMolecule molecule(dir.file("gly.pdb"));
+    AtomMolecule molecule = StructureFile::read(dir.file("gly.pdb"), c.pointType);
     EXPECT_EQ(molecule.name(), dir.file("gly.pdb"));
     ASSERT_EQ(molecule.size(), c.points.size()) << c.pointType;
     for (std::size_t i = 0; i < c.points.size(); ++i) EXPECT_EQ(molecule.position(i), c.points[i]);
@@ -233,7 +234,7 @@ TEST_F(PointTypeTest, ZincFingersReadOneAlphaCarbonPerResidue) {
   } cases[] = {{"1sp1.pdb", 29}, {"1sp2.pdb", 31}, {"3znf.pdb", 30}};
   for (const auto& c : cases) {
     const std::string path = testing_support::testData(c.file);
-    AtomMolecule molecule(path);
+    AtomMolecule molecule = StructureFile::read(path, 0);
     const std::vector<ResidueRecord> expected = alphaCarbonsOf(path);
     ASSERT_EQ(molecule.size(), c.residues) << c.file;
     ASSERT_EQ(expected.size(), c.residues) << c.file;
@@ -254,10 +255,13 @@ TEST(AtomMoleculeDeathTest, MissingFileEndsTheRun) {
   testing::FLAGS_gtest_death_test_style = "threadsafe";
   const std::string missing = testing_support::testData("no-such-structure.pdb");
   // The message goes to standard output; the child sends it to the checked stream.
-  EXPECT_EXIT(
-      {
-        std::cout.rdbuf(std::cerr.rdbuf());
-        AtomMolecule molecule(missing);
-      },
-      testing::ExitedWithCode(1), "^molecule file " + missing + " not found\n$");
+  // Every point type, side-chain centroids (2) included, ends the run alike.
+  for (int pointType : {0, 1, 2})
+    EXPECT_EXIT(
+        {
+          std::cout.rdbuf(std::cerr.rdbuf());
+          StructureFile::read(missing, pointType);
+        },
+        testing::ExitedWithCode(1), "^molecule file " + missing + " not found\n$")
+        << pointType;
 }

