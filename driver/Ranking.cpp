@@ -150,3 +150,35 @@ void SolutionRanking::retainSeed(MultSeqBlock* seed, const std::vector<AtomMolec
     heap.pop();
   }
 }
+
+std::vector<SolutionRanking::Seeds> SolutionRanking::takeSolutions() {
+  // All subsets of one size meet in one heap, whose pops give the seeds worst
+  // first; the files list them best first.
+  std::vector<Seeds> solutions(m_subsetHeaps.size());
+  for (std::size_t k = 0; k < m_subsetHeaps.size(); ++k) {
+    SeedHeap merged;
+    for (SubsetHeap& subset : m_subsetHeaps[k])
+      while (!subset.second.empty()) {
+        merged.push(subset.second.top());
+        subset.second.pop();
+      }
+    m_subsetHeaps[k].clear();
+    std::vector<MultSeqBlock*> ascending;
+    ascending.reserve(merged.size());
+    while (!merged.empty()) {
+      ascending.push_back(merged.top());
+      merged.pop();
+    }
+    for (auto it = ascending.rbegin(); it != ascending.rend(); ++it) solutions[k].emplace_back(*it);
+  }
+  return solutions;
+}
+
+std::vector<SolutionRanking::Sets> SolutionRanking::takeSets() {
+  std::vector<Sets> sets(m_retainedSets.size());
+  for (std::size_t k = 0; k < m_retainedSets.size(); ++k) {
+    for (EventSet* set : m_retainedSets[k]) sets[k].emplace_back(set);
+    m_retainedSets[k].clear();
+  }
+  return sets;
+}

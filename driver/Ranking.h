@@ -2,6 +2,7 @@
 // What the run keeps across its pivots: covering sets per number of
 // structures, longest first, and refined seeds per exact subset of structures,
 // best first. Owns everything it holds.
+#include <memory>
 #include <queue>
 #include <utility>
 #include <vector>
@@ -48,9 +49,17 @@ class SolutionRanking {
   // geometric duplicate giving way to a strictly higher score; otherwise deletes it.
   void retainSeed(MultSeqBlock* seed, const std::vector<AtomMolecule*>& mols, int bound);
 
+  // What the result files show, handed over once at the end of the run; entry
+  // k belongs to k + 2 structures. Seeds come best first (of equal scores, in
+  // the order the heaps give them), sets longest first. The ranking is left empty.
+  typedef std::vector<std::unique_ptr<const MultSeqBlock> > Seeds;
+  typedef std::vector<std::unique_ptr<const EventSet> > Sets;
+  std::vector<Seeds> takeSolutions();
+  std::vector<Sets> takeSets();
+
   int eventSetBound() const { return m_eventSetBound; }
-  std::vector<std::vector<EventSet*> >& retainedSets() { return m_retainedSets; }
-  std::vector<std::vector<SubsetHeap> >& subsetHeaps() { return m_subsetHeaps; }
+  const std::vector<std::vector<EventSet*> >& retainedSets() const { return m_retainedSets; }
+  const std::vector<std::vector<SubsetHeap> >& subsetHeaps() const { return m_subsetHeaps; }
 
  private:
   int m_structureCount;

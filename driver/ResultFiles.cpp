@@ -23,8 +23,8 @@ void writeHeader(std::ostream& os, const std::vector<AtomMolecule*>& mols) {
   os << "\nResults: \n\n";
 }
 
-void writeSolution(std::ostream& os, MultSeqBlock& seed, int number, std::vector<AtomMolecule*>& mols) {
-  std::vector<std::vector<int> >& table = seed.table;
+void writeSolution(std::ostream& os, const MultSeqBlock& seed, int number, const std::vector<AtomMolecule*>& mols) {
+  const std::vector<std::vector<int> >& table = seed.table;
   const float rmsd = seed.calcRMSD(mols, table);
   os << "Solution Num : " << number << "\n\n";
   os << "Mult Corres Score : " << static_cast<double>(seed.score) << "\n";
@@ -78,13 +78,30 @@ class ResultFile {
 
 }  // namespace
 
+void writeSolutions(std::ostream& os, const std::vector<AtomMolecule*>& mols, const SolutionRanking::Seeds& seeds,
+                    int printed) {
+  writeHeader(os, mols);
+  for (std::size_t number = 0; number < seeds.size() && static_cast<long>(number) < printed; ++number)
+    writeSolution(os, *seeds[number], static_cast<int>(number), mols);
+}
+
+void writeSets(std::ostream& os, const std::vector<AtomMolecule*>& mols, const SolutionRanking::Sets& sets,
+               int printed) {
+  writeHeader(os, mols);
+  for (std::size_t j = 0; j < sets.size() && static_cast<long>(j) < printed; ++j) {
+    os << "Solution Num : " << j << "\n\n";
+    EventSet::printOut(os, *sets[j], static_cast<int>(j), mols);
+    os << "\n";
+  }
+}
+
 std::string fileName(int structureCount, const char* suffix) {
   char name[64];
   std::snprintf(name, sizeof(name), "%d%s", structureCount, suffix);
   return name;
 }
 
-bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostream& log, std::ostream& out,
+bool write(const std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostream& log, std::ostream& out,
            std::ostream& err, const std::string& directory) {
   const int printed = Parameters::getInt(Param::ResNumPrint);
   const bool debug = Parameters::getInt(Param::Debug) == 1;
@@ -92,65 +109,34 @@ bool write(std::vector<AtomMolecule*>& mols, SolutionRanking& ranking, std::ostr
   out << std::endl;
   log << std::endl;
 
-  std::vector<std::vector<SolutionRanking::SubsetHeap> >& subsetHeaps = ranking.subsetHeaps();
-  std::vector<SolutionRanking::SeedHeap> merged(subsetHeaps.size());
-  for (std::size_t k = 0; k < subsetHeaps.size(); ++k)
-    for (SolutionRanking::SubsetHeap& subset : subsetHeaps[k])
-      while (!subset.second.empty()) {
-        merged[k].push(subset.second.top());
-        subset.second.pop();
-      }
-
-  for (std::size_t k = 0; k < merged.size(); ++k) {
-    if (merged[k].empty()) continue;
+  const std::vector<SolutionRanking::Seeds> solutions = ranking.takeSolutions();
+  for (std::size_t k = 0; k < solutions.size(); ++k) {
+    const SolutionRanking::Seeds& seeds = solutions[k];
+    if (seeds.empty()) continue;
     const int count = static_cast<int>(k) + 2;
     ResultFile file(directory, fileName(count, "_sol.res"), log, err);
-    std::ofstream& os = file.stream();
-    writeHeader(os, mols);
-    std::vector<MultSeqBlock*> ascending;
-    while (!merged[k].empty()) {
-      ascending.push_back(merged[k].top());
-      merged[k].pop();
-    }
-    const float best = ascending.back()->score;
+    const float best = seeds.front()->score;
     writeLineToBoth(log, out, "Num Of Mols: ", count, " Largest Solution: ", static_cast<double>(best));
     if (k == 0 && Parameters::getInt(Param::PrintHits) == 1)
       writeLineToBoth(out, log, "Hits : ", static_cast<double>(best), " : ", mols[0]->name(), " : ", mols[1]->name());
-    int number = 0;
-    for (auto it = ascending.rbegin(); it != ascending.rend(); ++it, ++number) {
-      MultSeqBlock* seed = *it;
-      if (number < printed) {
-        writeSolution(os, *seed, number, mols);
-        if (debug)
-          out << "Score : " << static_cast<double>(seed->score) << " Number of k-tuples : " << seed->table.size()
-              << "\n";
-      }
-      delete seed;
-    }
+    writeSolutions(file.stream(), mols, seeds, printed);
+    if (debug)
+      for (std::size_t number = 0; number < seeds.size() && static_cast<long>(number) < printed; ++number)
+        out << "Score : " << static_cast<double>(seeds[number]->score)
+            << " Number of k-tuples : " << seeds[number]->table.size() << "\n";
     complete = file.close() && complete;
   }
 
   if (Parameters::getInt(Param::ContFragmentMatch) == 1) {
     log << std::endl << "Multiple fragment alignment:" << std::endl;
-    std::vector<std::vector<EventSet*> >& retainedSets = ranking.retainedSets();
+    const std::vector<SolutionRanking::Sets> retainedSets = ranking.takeSets();
     for (std::size_t k = 0; k < retainedSets.size(); ++k) {
       const int count = static_cast<int>(k) + 2;
       ResultFile file(directory, fileName(count, "_sets.res"), log, err);
-      std::ofstream& os = file.stream();
-      writeHeader(os, mols);
-      std::vector<EventSet*>& sets = retainedSets[k];
-      if (!sets.empty()) {
+      const SolutionRanking::Sets& sets = retainedSets[k];
+      if (!sets.empty())
         log << "Sets - Mols: " << count << " Longest (contiguous) Solution: " << sets.front()->length << std::endl;
-        for (std::size_t j = 0; j < sets.size(); ++j) {
-          if (static_cast<long>(j) < printed) {
-            os << "Solution Num : " << j << "\n\n";
-            EventSet::printOut(os, *sets[j], static_cast<int>(j), mols);
-            os << "\n";
-          }
-          delete sets[j];
-        }
-        sets.clear();
-      }
+      writeSets(file.stream(), mols, sets, printed);
       complete = file.close() && complete;
     }
   }

@@ -36,7 +36,7 @@ class EventSet {
   bool operator()(const EventSet* a, const EventSet* b) const { return a->length > b->length; }
 
   // The set's report in a fragment-set file.
-  static void printOut(std::ostream& os, EventSet& set, int num, const std::vector<AtomMolecule*>& mols);
+  static void printOut(std::ostream& os, const EventSet& set, int num, const std::vector<AtomMolecule*>& mols);
 
   std::vector<std::pair<int, std::list<FastSeqBlock*> > > entries;
   int start;

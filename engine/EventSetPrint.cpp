@@ -13,7 +13,7 @@ int residueNumber(const AtomMolecule& structure, int position) {
 
 }  // namespace
 
-void EventSet::printOut(std::ostream& os, EventSet& set, int /*num*/, const std::vector<AtomMolecule*>& mols) {
+void EventSet::printOut(std::ostream& os, const EventSet& set, int /*num*/, const std::vector<AtomMolecule*>& mols) {
   const int S = set.start;
   const int L = set.length;
   const AtomMolecule& pivot = *mols[static_cast<std::size_t>(set.ref)];

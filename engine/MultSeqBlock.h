@@ -61,16 +61,16 @@ class MultSeqBlock {
 
   // Alignment scores.
   float calcAlignScore(const std::vector<AtomMolecule*>& mols, const std::vector<std::vector<int> >& table) const;
-  float calcRMSD(std::vector<AtomMolecule*>& mols, std::vector<std::vector<int> >& table) const;
+  float calcRMSD(const std::vector<AtomMolecule*>& mols, const std::vector<std::vector<int> >& table) const;
 
   // Result writers.
   static void printOut(std::ostream& os, const MultSeqBlock& seed, int num, const std::vector<AtomMolecule*>& mols);
   static void printOut_BioCore(std::ostream& os, const MultSeqBlock& seed, int num,
                                const std::vector<AtomMolecule*>& mols);
-  void printMatchedAA(std::ostream& os, std::vector<AtomMolecule*>& mols,
-                      std::vector<std::vector<int> >& table) const;
-  void printFastaFormat(std::ostream& os, std::vector<AtomMolecule*>& mols,
-                        std::vector<std::vector<int> >& table) const;
+  void printMatchedAA(std::ostream& os, const std::vector<AtomMolecule*>& mols,
+                      const std::vector<std::vector<int> >& table) const;
+  void printFastaFormat(std::ostream& os, const std::vector<AtomMolecule*>& mols,
+                        const std::vector<std::vector<int> >& table) const;
 
   float score;
   int start;

@@ -42,7 +42,7 @@ float MultSeqBlock::calcAlignScore(const std::vector<AtomMolecule*>& mols,
   return S / static_cast<float>(table.size());
 }
 
-float MultSeqBlock::calcRMSD(std::vector<AtomMolecule*>& mols, std::vector<std::vector<int> >& table) const {
+float MultSeqBlock::calcRMSD(const std::vector<AtomMolecule*>& mols, const std::vector<std::vector<int> >& table) const {
   if (table.empty()) return 0.0f;
   const std::size_t width = table.front().size();
   // A table of pivot positions only compares nothing.

@@ -23,8 +23,8 @@ void MultSeqBlock::printOut_BioCore(std::ostream& os, const MultSeqBlock& seed, 
   printOut(os, seed, num, mols);
 }
 
-void MultSeqBlock::printMatchedAA(std::ostream& os, std::vector<AtomMolecule*>& mols,
-                                  std::vector<std::vector<int> >& table) const {
+void MultSeqBlock::printMatchedAA(std::ostream& os, const std::vector<AtomMolecule*>& mols,
+                                  const std::vector<std::vector<int> >& table) const {
   const std::vector<int> columns = internal::tableColumns(*this);
   os.setf(std::ios::left, std::ios::adjustfield);
   for (const std::vector<int>& row : table) {
@@ -42,8 +42,8 @@ void MultSeqBlock::printMatchedAA(std::ostream& os, std::vector<AtomMolecule*>& 
   os.setf(std::ios::right, std::ios::adjustfield);
 }
 
-void MultSeqBlock::printFastaFormat(std::ostream& os, std::vector<AtomMolecule*>& mols,
-                                    std::vector<std::vector<int> >& table) const {
+void MultSeqBlock::printFastaFormat(std::ostream& os, const std::vector<AtomMolecule*>& mols,
+                                    const std::vector<std::vector<int> >& table) const {
   std::vector<int> columns(1, ref);
   for (std::size_t k = 0; k < blocks.size(); ++k)
     if (blocks[k]) columns.push_back(ids[k]);

@@ -187,8 +187,8 @@ TEST_F(HostileRun, FullStandardOutputFailsTheRun) {
 // Running out of memory (here on a settings file that never ends) ends with
 // one message and status 1, not an uncaught exception.
 TEST_F(HostileRun, OutOfMemoryEndsWithAMessage) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer reserves far more address space than any memory limit allows";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers reserve far more address space than any memory limit allows";
 #endif
   ASSERT_EQ(symlink("/dev/zero", dir->file("params.txt").c_str()), 0);
   ChildSetup setup;

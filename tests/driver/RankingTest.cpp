@@ -64,6 +64,41 @@ TEST_F(RankingTest, BoundKeepsTheBestSeedsOfASubset) {
   EXPECT_EQ(MultSeqBlock::inew[0] - liveSeeds, 3);  // the losers are deleted at once
 }
 
+TEST_F(RankingTest, SolutionsAndSetsAreHandedOverBestFirstAndOnce) {
+  makeStructures(4);
+  SolutionRanking ranking(4, 10);
+  // Two subsets of three structures, scores interleaved between them.
+  for (int s : {2, 7, 4}) {
+    const float shiftBy = 100.0f * static_cast<float>(s);
+    ranking.retainSeed(seedOf(0, {1, 2}, static_cast<float>(s), {shift(shiftBy), shift(0, shiftBy)}),
+                       structures.list, 5);
+  }
+  for (int s : {5, 1}) {
+    const float shiftBy = 100.0f * static_cast<float>(s);
+    ranking.retainSeed(seedOf(0, {1, 3}, static_cast<float>(s), {shift(shiftBy), shift(0, shiftBy)}),
+                       structures.list, 5);
+  }
+  ranking.retainSet(setOf(0, 0, 5, {{1, {{0, 0, 9}}}}));
+  ranking.retainSet(setOf(0, 2, 9, {{2, {{2, 2, 9}}}}));
+
+  const std::vector<SolutionRanking::Seeds> solutions = ranking.takeSolutions();
+  ASSERT_EQ(solutions.size(), 3u);
+  EXPECT_TRUE(solutions[0].empty());
+  std::vector<float> triples;
+  for (const auto& seed : solutions[1]) triples.push_back(seed->score);
+  EXPECT_EQ(triples, (std::vector<float>{7, 5, 4, 2, 1}));
+  EXPECT_TRUE(solutions[2].empty());
+  for (const auto& subsets : ranking.subsetHeaps()) EXPECT_TRUE(subsets.empty());
+  EXPECT_TRUE(ranking.takeSolutions()[1].empty());
+
+  const std::vector<SolutionRanking::Sets> sets = ranking.takeSets();
+  ASSERT_EQ(sets[0].size(), 2u);
+  EXPECT_EQ(sets[0][0]->length, 9);
+  EXPECT_EQ(sets[0][1]->length, 5);
+  EXPECT_TRUE(ranking.retainedSets()[0].empty());
+  EXPECT_EQ(MultSeqBlock::inew[0] - liveSeeds, 5);  // the caller owns them now
+}
+
 TEST_F(RankingTest, DuplicateGivesWayOnlyToAStrictlyHigherScore) {
   makeStructures(2);
   SolutionRanking ranking(2, 100);
@@ -119,7 +154,7 @@ TEST_F(RankingTest, SubsetsOfEqualSizeNeverCompete) {
   // The same subset in another order, and with another pivot.
   ranking.retainSeed(seedOf(2, {0, 1}, 60.0f, {shift(300.0f), shift(0, 300.0f)}), structures.list, 1);
   ranking.retainSeed(seedOf(3, {1, 0}, 0.5f, {shift(300.0f), shift(0, 300.0f)}), structures.list, 1);
-  std::vector<SolutionRanking::SubsetHeap>& triples = ranking.subsetHeaps()[1];
+  const std::vector<SolutionRanking::SubsetHeap>& triples = ranking.subsetHeaps()[1];
   ASSERT_EQ(triples.size(), 2u);
   EXPECT_EQ(triples[0].first, (std::vector<bool>{true, true, true, false}));
   EXPECT_EQ(scores(triples[0].second), (std::vector<float>{60}));
@@ -133,7 +168,7 @@ TEST_F(RankingTest, LongestSetsAreKeptLongestFirst) {
   ranking.retainSet(setOf(0, 1, 9, {{1, {{1, 1, 9}}}}));
   ranking.retainSet(setOf(0, 2, 7, {{2, {{2, 2, 9}}}}));
   ranking.retainSet(setOf(0, 0, 8, {{1, {{0, 0, 9}}}, {2, {{0, 0, 9}}}}));
-  std::vector<EventSet*>& pairs = ranking.retainedSets()[0];
+  const std::vector<EventSet*>& pairs = ranking.retainedSets()[0];
   ASSERT_EQ(pairs.size(), 2u);
   EXPECT_EQ(pairs[0]->length, 9);
   EXPECT_EQ(pairs[1]->length, 7);
