@@ -14,6 +14,7 @@
 #include "engine/EventSet.h"
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/SlotCorrespondenceCache.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
 #include "support/ThreadOutput.h"
@@ -50,6 +51,7 @@ struct PivotWork {
   bool engineDone = false;
   std::size_t nextSeed = 0;    // the first seed no worker has taken
   std::size_t seedsLeft = 0;   // seeds taken or not whose refinement has not ended
+  SlotCorrespondenceCache cache;  // shared by the workers refining its seeds
 };
 
 class ParallelPivots {
@@ -128,9 +130,12 @@ class ParallelPivots {
       if (refineIn) {
         MultSeqBlock* seed = refineIn->seeds[refineIn->nextSeed++];
         lock.unlock();
-        SolutionRanking::refine(*seed, m_mols, m_iterations, m_thr);
+        SolutionRanking::refine(*seed, m_mols, m_iterations, m_thr, &refineIn->cache);
         lock.lock();
-        if (--refineIn->seedsLeft == 0) m_pivotDone.notify_all();
+        if (--refineIn->seedsLeft == 0) {
+          refineIn->cache.clear();
+          m_pivotDone.notify_all();
+        }
         continue;
       }
       if (m_stopping || m_taken == m_work.size()) return;

@@ -6,6 +6,7 @@
 
 #include "driver/TwoStreams.h"
 #include "engine/EventSet.h"
+#include "engine/SlotCorrespondenceCache.h"
 #include "support/Log.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
@@ -35,8 +36,9 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
   const int iterations = Parameters::getInt(Param::ExtIterations);
   const float thr = Parameters::getFloat(Param::ExtThr);
   // Refining a seed reads nothing the ranking holds, so all can be refined first.
+  SlotCorrespondenceCache cache;
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
-    for (MultSeqBlock* seed : seeds) refine(*seed, mols, iterations, thr);
+    for (MultSeqBlock* seed : seeds) refine(*seed, mols, iterations, thr, &cache);
   takeRefined(results, msbResults, mols);
 }
 
@@ -85,9 +87,10 @@ void SolutionRanking::retainSet(EventSet* set) {
   }
 }
 
-void SolutionRanking::refine(MultSeqBlock& seed, std::vector<AtomMolecule*>& mols, int iterations, float thr) {
+void SolutionRanking::refine(MultSeqBlock& seed, std::vector<AtomMolecule*>& mols, int iterations, float thr,
+                             SlotCorrespondenceCache* cache) {
   for (int e = iterations; e > 0; --e) {
-    std::vector<std::vector<int> > table = seed.multCorrespondence(mols, thr);
+    std::vector<std::vector<int> > table = seed.multCorrespondence(mols, thr, cache);
     if (table.size() <= 2) {
       seed.score = 0.0f;
       return;

@@ -11,6 +11,7 @@
 
 class AtomMolecule;
 class EventSet;
+class SlotCorrespondenceCache;
 
 class SolutionRanking {
  public:
@@ -43,7 +44,9 @@ class SolutionRanking {
   // Up to `iterations` correspondence passes at distance `thr`, each refitting
   // the transformations; the last pass's table and score stay with the seed. A
   // pass of two rows or fewer sets the score to 0 and ends the refinement.
-  static void refine(MultSeqBlock& seed, std::vector<AtomMolecule*>& mols, int iterations, float thr);
+  // The cache, when given, serves the seeds of one pivot and this `thr`.
+  static void refine(MultSeqBlock& seed, std::vector<AtomMolecule*>& mols, int iterations, float thr,
+                     SlotCorrespondenceCache* cache = nullptr);
 
   // Keeps the seed among the best `bound` of its subset of structures, a
   // geometric duplicate giving way to a strictly higher score; otherwise deletes it.

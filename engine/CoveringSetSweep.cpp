@@ -207,7 +207,7 @@ void CoveringSetSweep::handleStretch(int p, int e) {
   if (isNew) {
     timerStart(m_test1);
     MultSeqBlock* msb = new MultSeqBlock(m_chosen, m_ids, m_ref);
-    msb->calcScore(m_molecules, m_seedThr);
+    msb->calcScore(m_molecules, m_seedThr, &m_coreHits);
     timerStop(m_test1);
     offerSeed(n, msb);
     delete msb;
@@ -258,6 +258,7 @@ void CoveringSetSweep::handBack(std::vector<std::vector<EventSet*> >& results,
 void CoveringSetSweep::release() {
   m_eventLists.clear();
   m_seenSeeds.clear();
+  m_coreHits.clear();
   for (ActivePairs& active : m_active) {
     active.pairs.clear();
     active.ends.clear();

@@ -12,6 +12,8 @@
 
 class AtomMolecule;
 class FastSeqBlock;
+class SlotCorrespondenceCache;
+class CoreHitCache;
 
 class MultSeqBlock {
  public:
@@ -43,18 +45,21 @@ class MultSeqBlock {
   // Same structures placed the same way, compared in this seed's pivot frame.
   bool equal(const std::vector<AtomMolecule*>& mols, const MultSeqBlock& other) const;
 
-  // Seed scoring by common core.
-  void calcScore(const std::vector<AtomMolecule*>& mols, float thr);
+  // Seed scoring by common core. A cache, when given, holds the residues each
+  // placement of a structure covers, for this seed's pivot and this thr.
+  void calcScore(const std::vector<AtomMolecule*>& mols, float thr, CoreHitCache* cache = nullptr);
   template <class Sel, class T>
   static void getCorrespondenceSize(MultSeqBlock& msb, const std::vector<AtomMolecule*>& mols, float thr,
-                                    float& score);
+                                    float& score, CoreHitCache* cache = nullptr);
   int getCorrespondenceSizeOld(const std::vector<AtomMolecule*>& mols, float thr);
   int getCorrespondenceSizeNew(const std::vector<AtomMolecule*>& mols, float thr);
   void getCorrespondenceSizeNew(const std::vector<AtomMolecule*>& mols, float thr, float& score,
                                 std::vector<std::vector<int> >& table);
 
   // Residue correspondence; replaces every slot's transformation by its refit.
-  std::vector<std::vector<int> > multCorrespondence(std::vector<AtomMolecule*>& mols, float thr);
+  // A cache, when given, holds slots computed before for the same pivot.
+  std::vector<std::vector<int> > multCorrespondence(std::vector<AtomMolecule*>& mols, float thr,
+                                                    SlotCorrespondenceCache* cache = nullptr);
   void setRealAA(std::vector<AtomMolecule*>& mols, std::vector<std::vector<int> >& table);
   int multCorrespondenceNew(std::vector<AtomMolecule*>& mols, float thr) const;
   void extend(std::vector<AtomMolecule*>& mols, float thr);

@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/SlotCorrespondenceCache.h"
 #include "engine/internal/BipartiteCorrespondence.h"
 #include "engine/internal/PointSelectors.h"
 #include "engine/internal/ScoringSelector.h"
@@ -52,47 +54,84 @@ bool finite(const RigidTrans3& t) {
   return true;
 }
 
-// Replaces the slot's transformation by the refit of `match` on the unmoved
-// structure. Fewer than three pairs determine no rigid motion, and a fit that
-// is not finite means nothing: the slot then keeps its transformation, so no
-// seed ever carries an undetermined one.
+// The refit of `match` on the unmoved structure, kept in `outcome`. Fewer
+// than three pairs determine no rigid motion, and a fit that is not finite
+// means nothing: the slot then keeps its transformation, so no seed ever
+// carries an undetermined one.
+void refit(SlotOutcome& outcome, const AtomMolecule& pivot, const AtomMolecule& structure) {
+  outcome.refitted = false;
+  if (outcome.match.size() < 3) return;
+  outcome.match.calculateBestFit(pivot, structure);
+  if (!finite(outcome.match.rigidTrans())) return;
+  outcome.refitted = true;
+  outcome.refit = outcome.match.rigidTrans();
+}
+
 void refitSlot(MultSeqBlock& msb, std::size_t k, FMatch& match, const AtomMolecule& pivot,
                const AtomMolecule& structure) {
-  if (match.size() < 3) return;
-  match.calculateBestFit(pivot, structure);
-  if (!finite(match.rigidTrans())) return;
+  SlotOutcome outcome{std::move(match), false, RigidTrans3()};
+  refit(outcome, pivot, structure);
+  match = std::move(outcome.match);
+  if (!outcome.refitted) return;
   delete msb.trans[k];
-  msb.trans[k] = new RigidTrans3(match.rigidTrans());
+  msb.trans[k] = new RigidTrans3(outcome.refit);
+}
+
+// The correspondence of a structure placed on the pivot by `trans`, and its refit.
+SlotOutcome slotOutcome(const AtomMolecule& pivot, const AtomMolecule& structure,
+                                             const RigidTrans3& trans, float thr) {
+  // The thread's copy keeps its storage from one slot to the next.
+  static thread_local AtomMolecule moved;
+  moved = structure;
+  moved *= trans;
+  SlotOutcome outcome{pairwiseCorrespondence(pivot, moved, thr), false, RigidTrans3()};
+  refit(outcome, pivot, structure);
+  return outcome;
 }
 
 }  // namespace
 
-std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<AtomMolecule*>& mols, float thr) {
+std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<AtomMolecule*>& mols, float thr,
+                                                                SlotCorrespondenceCache* cache) {
   const AtomMolecule& pivot = *mols[static_cast<std::size_t>(ref)];
   const int n = getMolNum();
   std::vector<int> count(pivot.size(), 0);
-  std::vector<FMatch> matches(static_cast<std::size_t>(n));
+  // Without a cache the outcomes live here; with one, in the cache.
+  std::vector<SlotOutcome> own;
+  if (!cache) own.reserve(blocks.size());
+  std::vector<const FMatch*> matches(static_cast<std::size_t>(n), nullptr);
   for (std::size_t k = 0; k < blocks.size(); ++k) {
     const int s = static_cast<int>(k) + 1;
     // Slots are never null here, so there is one match per slot.
     if (!blocks[k]) Fatal::report(std::cout, "error");
-    const AtomMolecule& structure = *mols[static_cast<std::size_t>(ids[k])];
-    // The thread's copy keeps its storage from one slot to the next.
-    static thread_local AtomMolecule moved;
-    moved = structure;
-    moved *= *trans[k];
-    matches[k] = pairwiseCorrespondence(pivot, moved, thr);
-    refitSlot(*this, k, matches[k], pivot, structure);
-    for (std::size_t p = 0; p < matches[k].size(); ++p) {
-      const unsigned r = matches[k][static_cast<unsigned>(p)].model;
+    const int id = ids[k];
+    const AtomMolecule& structure = *mols[static_cast<std::size_t>(id)];
+    const SlotOutcome* outcome = cache ? cache->find(ref, id, *trans[k]) : nullptr;
+    if (!outcome) {
+      SlotOutcome fresh = slotOutcome(pivot, structure, *trans[k], thr);
+      if (cache) {
+        outcome = &cache->insert(ref, id, *trans[k], std::move(fresh));
+      } else {
+        own.push_back(std::move(fresh));
+        outcome = &own.back();
+      }
+    }
+    matches[k] = &outcome->match;
+    if (outcome->refitted) {
+      delete trans[k];
+      trans[k] = new RigidTrans3(outcome->refit);
+    }
+    for (std::size_t p = 0; p < outcome->match.size(); ++p) {
+      const unsigned r = outcome->match[static_cast<unsigned>(p)].model;
       if (count[r] == s - 1) count[r] = s;
     }
   }
 
   std::vector<std::vector<int> > rows(pivot.size(), std::vector<int>(static_cast<std::size_t>(n) + 1, -1));
   for (std::size_t k = 0; k < matches.size(); ++k) {
-    for (std::size_t p = 0; p < matches[k].size(); ++p) {
-      const FMatch::ParticleMatch& pair = matches[k][static_cast<unsigned>(p)];
+    if (!matches[k]) continue;
+    for (std::size_t p = 0; p < matches[k]->size(); ++p) {
+      const FMatch::ParticleMatch& pair = (*matches[k])[static_cast<unsigned>(p)];
       if (count[pair.model] == n) {
         rows[pair.model][k + 1] = static_cast<int>(pair.scene);
         rows[pair.model][0] = static_cast<int>(pair.model);

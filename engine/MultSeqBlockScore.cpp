@@ -1,12 +1,14 @@
 // Seed scoring by the size of the common core.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <vector>
 
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/PlacementCache.h"
 #include "engine/internal/CoreCount.h"
 #include "engine/internal/PointSelectors.h"
 #include "engine/internal/ScoringSelector.h"
@@ -52,30 +54,60 @@ std::vector<RigidTrans3> refitCommonStretch(const MultSeqBlock& msb, const std::
 
 template <class Sel, class T>
 void MultSeqBlock::getCorrespondenceSize(MultSeqBlock& msb, const std::vector<AtomMolecule*>& mols, float thr,
-                                         float& score) {
+                                         float& score, CoreHitCache* cache) {
   SelectorThreshold<Sel> threshold(thr);
   const int n = msb.getMolNum();
   std::vector<const AtomMolecule*> others;
   std::vector<const RigidTrans3*> transforms;
   slotStructures(msb, mols, others, transforms);
-  internal::forEachCoreResidue(
-      *mols[static_cast<std::size_t>(msb.ref)], others, transforms, thr, n,
-      [](const Atom& a, const Atom& b) {
-        T value;
-        return Sel::admit(a, b, value);
-      },
-      [&score](int) { score += 1.0f; });
+  auto admit = [](const Atom& a, const Atom& b) {
+    T value;
+    return Sel::admit(a, b, value);
+  };
+  const AtomMolecule& pivot = *mols[static_cast<std::size_t>(msb.ref)];
+  if (!cache) {
+    internal::forEachCoreResidue(pivot, others, transforms, thr, n, admit, [&score](int) { score += 1.0f; });
+    return;
+  }
+  // Per slot the residues it covers, worked out once per placement.
+  static thread_local std::vector<const std::vector<std::uint64_t>*> slotHits;
+  slotHits.clear();
+  for (std::size_t k = 0; k < others.size(); ++k) {
+    const std::vector<std::uint64_t>* hits = cache->find(msb.ref, msb.ids[k], *transforms[k]);
+    if (!hits) {
+      std::vector<std::uint64_t> fresh;
+      internal::coreHitsOfSlot(pivot, *others[k], *transforms[k], thr, admit, fresh);
+      hits = &cache->insert(msb.ref, msb.ids[k], *transforms[k], std::move(fresh));
+    }
+    slotHits.push_back(hits);
+  }
+  const std::size_t words = (pivot.size() + 63) / 64;
+  if (static_cast<std::size_t>(n) == slotHits.size()) {
+    for (std::size_t w = 0; w < words; ++w) {
+      std::uint64_t all = w + 1 < words || pivot.size() % 64 == 0 ? ~std::uint64_t(0)
+                                                                   : (std::uint64_t(1) << (pivot.size() % 64)) - 1;
+      for (const std::vector<std::uint64_t>* hits : slotHits) all &= (*hits)[w];
+      score += static_cast<float>(__builtin_popcountll(all));
+    }
+    return;
+  }
+  for (std::size_t r = 0; r < pivot.size(); ++r) {
+    int h = 0;
+    for (const std::vector<std::uint64_t>* hits : slotHits)
+      if (((*hits)[r / 64] >> (r % 64)) & 1) ++h;
+    if (h == n) score += 1.0f;
+  }
 }
 
-void MultSeqBlock::calcScore(const std::vector<AtomMolecule*>& mols, float thr) {
+void MultSeqBlock::calcScore(const std::vector<AtomMolecule*>& mols, float thr, CoreHitCache* cache) {
   score = 0.0f;
   if (Parameters::getFloat(Param::ChainEq) == 1.0f) {
-    getCorrespondenceSize<GeomSelectorChainEQ, bool>(*this, mols, thr, score);
+    getCorrespondenceSize<GeomSelectorChainEQ, bool>(*this, mols, thr, score, cache);
     return;
   }
   internal::withScoringSelector([&](auto tag) {
     using Sel = typename decltype(tag)::type;
-    getCorrespondenceSize<Sel, typename Sel::ValueType>(*this, mols, thr, score);
+    getCorrespondenceSize<Sel, typename Sel::ValueType>(*this, mols, thr, score, cache);
   });
 }
 

@@ -5,6 +5,7 @@
 // pivot residues.
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -68,6 +69,31 @@ void forEachCoreResidue(const AtomMolecule& pivot, const std::vector<const AtomM
       count = 0;
     }
     if (h == needed) counted(static_cast<int>(r));
+  }
+}
+
+// The pivot residues that find a residue of `other`, moved by `trans`,
+// admitted by admit(pivotAtom, movedAtom): bit r % 64 of word r / 64 for
+// residue r. The count above is the number of residues whose bit is set for
+// every one of the `needed` structures.
+template <class Admit>
+void coreHitsOfSlot(const AtomMolecule& pivot, const AtomMolecule& other, const RigidTrans3& trans, float thr,
+                    Admit admit, std::vector<std::uint64_t>& bits) {
+  bits.assign((pivot.size() + 63) / 64, 0);
+  if (!(thr > 0.0f && std::isfinite(thr))) return;
+  // The moved copy and the grid are the thread's own and keep their storage.
+  static thread_local AtomMolecule moved;
+  static thread_local PointGrid grid;
+  moved = other;
+  moved *= trans;
+  grid.build(moved.positions(), thr);
+  for (std::size_t r = 0; r < pivot.size(); ++r) {
+    const Atom& a = pivot[r];
+    bool hit = false;
+    grid.forEachNear(pivot.position(r), thr, [&](int j) {
+      if (!hit && admit(a, moved[static_cast<std::size_t>(j)])) hit = true;
+    });
+    if (hit) bits[r / 64] |= std::uint64_t(1) << (r % 64);
   }
 }
 

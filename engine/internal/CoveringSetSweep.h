@@ -12,6 +12,7 @@
 
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/PlacementCache.h"
 #include "engine/internal/EndSet.h"
 
 class AtomMolecule;
@@ -101,6 +102,8 @@ class CoveringSetSweep {
   // Every distinct seed met in the call, as ref followed by (molecule index,
   // i, j, l) per slot.
   std::unordered_set<std::vector<int>, IntsHash> m_seenSeeds;
+  // What each placement of a structure covers, for seed scoring.
+  CoreHitCache m_coreHits;
   std::vector<SetHeap> m_setHeaps;
   std::vector<SeedHeap> m_seedHeaps;
   int m_eventSetCounter;

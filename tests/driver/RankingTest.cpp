@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "DriverTestSupport.h"
 #include "SyntheticStructure.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/SlotCorrespondenceCache.h"
 #include "support/Parameters.h"
 
 namespace {
@@ -257,6 +259,53 @@ TEST_F(RefinementTest, PassesRefitAndTheLastOneIsScored) {
     for (int j = 0; j < 3; ++j) EXPECT_NEAR(seed->trans[0]->rotation()(i, j), inverse.rotation()(i, j), 1e-4);
   }
   delete seed;
+}
+
+TEST_F(RankingTest, RefiningThroughACacheGivesWhatIsWorkedOutAnew) {
+  // A pivot and three noisy copies, one with a loop of another shape; seeds
+  // pick, per structure, its true placement, one off by a residue, one off by
+  // more, or one far away.
+  const auto chain = irregularChain(60, 12);
+  structures.add(chain, "p.pdb");
+  std::vector<std::vector<RigidTrans3> > placements(4);
+  for (unsigned k = 1; k <= 3; ++k) {
+    const RigidTrans3 motion = randomRigidMotion(60 + k);
+    auto copy = movedCopy(chain, RigidTrans3(), 0.5f, k);
+    if (k == 2) copy = testing_support::withLoopReplaced(copy, 25, 34);
+    structures.add(movedCopy(copy, motion), "c" + std::to_string(k) + ".pdb");
+    placements[k] = {shift(1.0f, 0.5f) * !motion, shift(0.0f, 2.5f, -2.0f) * !motion, !motion,
+                     randomRigidMotion(70 + k)};
+  }
+  SlotCorrespondenceCache cache;
+  int slots = 0, scored = 0;
+  for (int trial = 0; trial < 60; ++trial) {
+    std::vector<int> ids;
+    std::vector<RigidTrans3> transforms;
+    for (int k = 1; k <= 3; ++k) {
+      if ((trial + k) % 4 == 0) continue;
+      ids.push_back(k);
+      transforms.push_back(placements[static_cast<std::size_t>(k)][static_cast<std::size_t>((trial * 7 + k) % 4)]);
+    }
+    slots += static_cast<int>(ids.size());
+    MultSeqBlock* fresh = seedOf(0, ids, 1.0f, transforms);
+    MultSeqBlock* cached = seedOf(0, ids, 1.0f, transforms);
+    SolutionRanking::refine(*fresh, structures.list, 3, 3.0f);
+    SolutionRanking::refine(*cached, structures.list, 3, 3.0f, &cache);
+    ASSERT_EQ(cached->score, fresh->score) << "trial " << trial;
+    ASSERT_EQ(cached->table, fresh->table) << "trial " << trial;
+    for (std::size_t k = 0; k < ids.size(); ++k)
+      for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(cached->trans[k]->translation()[i], fresh->trans[k]->translation()[i]);
+        for (int j = 0; j < 3; ++j) ASSERT_EQ(cached->trans[k]->rotation()(i, j), fresh->trans[k]->rotation()(i, j));
+      }
+    if (fresh->score > 30.0f) ++scored;
+    delete fresh;
+    delete cached;
+  }
+  EXPECT_GT(scored, 10);
+  // At most one entry per structure, starting placement and pass.
+  EXPECT_LE(cache.size(), 3u * 4u * 3u);
+  EXPECT_LT(cache.size(), static_cast<std::size_t>(slots));
 }
 
 TEST_F(RefinementTest, NoPassKeepsTheEngineScore) {

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
+#include "RandomGeometry.h"
 #include "SeedTestSupport.h"
 #include "SyntheticStructure.h"
 #include "engine/MultSeqBlock.h"
+#include "engine/PlacementCache.h"
 #include "engine/internal/PointSelectors.h"
 #include "structure/AminoAcidType.h"
 #include "support/Parameters.h"
@@ -15,6 +19,7 @@ namespace {
 
 using testing_support::ActiveClassification;
 using testing_support::EngineTest;
+using testing_support::RandomGeometry;
 using testing_support::makeSeed;
 using testing_support::MarkedThresholds;
 using testing_support::Structures;
@@ -196,6 +201,80 @@ TEST_F(CoreScore, NeverCalledCountersAgreeOnExactCopies) {
   EXPECT_EQ(score, 40.0f);
   ASSERT_EQ(table.size(), 40u);
   for (int r = 0; r < 40; ++r) EXPECT_EQ(table[r], (std::vector<int>{r, r, r}));
+}
+
+// A pivot and four noisy copies (two with a loop of another shape), each
+// with a pool of placements: its true one, one a little off, one far off.
+struct PlacementPool {
+  Structures s;
+  std::vector<std::vector<RigidTrans3> > placements;  // per structure 1..4
+
+  PlacementPool() {
+    const auto chain = irregularChain(90, 31);
+    s.add(chain);
+    placements.resize(5);
+    for (unsigned k = 1; k <= 4; ++k) {
+      const RigidTrans3 motion = randomRigidMotion(40 + k);
+      auto copy = movedCopy(chain, RigidTrans3(), 0.6f, k);
+      if (k % 2 == 0) copy = withLoopReplaced(copy, 20 + 10 * static_cast<int>(k), 30 + 10 * static_cast<int>(k));
+      s.add(movedCopy(copy, motion));
+      placements[k] = {!motion, RigidTrans3(Matrix3(1.0f), Vector3(1.5f, -1.0f, 0.5f)) * !motion,
+                       randomRigidMotion(90 + k)};
+    }
+  }
+};
+
+TEST_F(CoreScore, CachedPlacementsGiveTheScoresWorkedOutAnew) {
+  PlacementPool pool;
+  AminoAcid_HHAG_Type hhag;
+  ActiveClassification classification(hhag);
+  // Every scoring, then chain equality.
+  for (int setting = 0; setting <= 4; ++setting) {
+    Parameters::addParameter("Scoring", setting < 4 ? setting : 0);
+    Parameters::addParameter("ChainEq", setting < 4 ? 0 : 1);
+    CoreHitCache cache;
+    std::set<std::pair<int, int> > used;
+    RandomGeometry random(static_cast<unsigned>(setting) + 3);
+    int scoredAbove = 0;
+    for (int trial = 0; trial < 150; ++trial) {
+      std::vector<int> ids;
+      std::vector<RigidTrans3> transforms;
+      for (int k = 1; k <= 4; ++k) {
+        if (random.uniform(0.0, 1.0) < 0.4 && !(k == 4 && ids.empty())) continue;
+        const int choice = static_cast<int>(random.uniform(0.0, 3.0)) % 3;
+        ids.push_back(k);
+        transforms.push_back(pool.placements[static_cast<std::size_t>(k)][static_cast<std::size_t>(choice)]);
+        used.insert({k, choice});
+      }
+      MultSeqBlock fresh = makeSeed(0, ids, transforms);
+      MultSeqBlock cached = makeSeed(0, ids, transforms);
+      fresh.calcScore(pool.s.list(), 3.0f);
+      cached.calcScore(pool.s.list(), 3.0f, &cache);
+      ASSERT_EQ(cached.score, fresh.score) << "setting " << setting << ", trial " << trial;
+      if (fresh.score > 20.0f) ++scoredAbove;
+    }
+    // Each placement was worked out once, and the seeds were not all empty.
+    EXPECT_EQ(cache.size(), used.size());
+    EXPECT_GT(scoredAbove, 10);
+  }
+}
+
+TEST_F(CoreScore, ACachedPlacementServesOnlyItsOwnStructure) {
+  // Structures 1 and 2 under one transformation: 2 lies far away, so what 1
+  // covers must not be taken for it.
+  const auto chain = irregularChain(30, 4);
+  Structures s;
+  s.add(chain);
+  s.add(chain);
+  s.add(movedCopy(chain, RigidTrans3(Matrix3(1.0f), Vector3(50.0f, 0.0f, 0.0f))));
+  CoreHitCache cache;
+  MultSeqBlock near = makeSeed(0, {1}, {RigidTrans3()});
+  MultSeqBlock far = makeSeed(0, {2}, {RigidTrans3()});
+  near.calcScore(s.list(), 3.0f, &cache);
+  far.calcScore(s.list(), 3.0f, &cache);
+  EXPECT_EQ(near.score, 30.0f);
+  EXPECT_EQ(far.score, 0.0f);
+  EXPECT_EQ(cache.size(), 2u);
 }
 
 using CoreScoreDeathTest = CoreScore;
