@@ -35,22 +35,32 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
                                     std::vector<AtomMolecule*>& mols) {
   const int iterations = Parameters::getInt(Param::ExtIterations);
   const float thr = Parameters::getFloat(Param::ExtThr);
-  // Refining a seed reads nothing the ranking holds, so all can be refined first.
+  const int bound = Parameters::getInt(Param::bvResNum);
+  retainSets(results);
+  // Refining a seed reads nothing the ranking holds, so each seed is refined
+  // just before it is retained, and one turned away frees its table at once.
   SlotCorrespondenceCache cache;
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
-    for (MultSeqBlock* seed : seeds) refine(*seed, mols, iterations, thr, &cache);
-  takeRefined(results, msbResults, mols);
+    for (MultSeqBlock*& seed : seeds) {
+      refine(*seed, mols, iterations, thr, &cache);
+      retainSeed(seed, mols, bound);
+      seed = nullptr;
+    }
+}
+
+void SolutionRanking::retainSets(std::vector<std::vector<EventSet*> >& results) {
+  for (std::vector<EventSet*>& sets : results)
+    for (EventSet*& set : sets) {
+      retainSet(set);
+      set = nullptr;
+    }
 }
 
 void SolutionRanking::takeRefined(std::vector<std::vector<EventSet*> >& results,
                                   std::vector<std::vector<MultSeqBlock*> >& msbResults,
                                   const std::vector<AtomMolecule*>& mols) {
   const int bound = Parameters::getInt(Param::bvResNum);
-  for (std::vector<EventSet*>& sets : results)
-    for (EventSet*& set : sets) {
-      retainSet(set);
-      set = nullptr;
-    }
+  retainSets(results);
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
     for (MultSeqBlock*& seed : seeds) {
       retainSeed(seed, mols, bound);

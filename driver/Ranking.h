@@ -65,6 +65,9 @@ class SolutionRanking {
   const std::vector<std::vector<SubsetHeap> >& subsetHeaps() const { return m_subsetHeaps; }
 
  private:
+  // Retains or deletes every set of one pivot, in order.
+  void retainSets(std::vector<std::vector<EventSet*> >& results);
+
   int m_structureCount;
   int m_eventSetBound;
   bool m_keepSets;

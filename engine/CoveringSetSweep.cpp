@@ -33,9 +33,10 @@ void evictBeyondBound(Heap& heap, int bound) {
 }  // namespace
 
 CoveringSetSweep::CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, int ref, int slots, Timer& test1,
-                                   Timer& test2, Timer& test3)
+                                   Timer& test2, Timer& test3, bool makeSets)
     : m_molecules(molecules),
       m_ref(ref),
+      m_makeSets(makeSets),
       m_slots(slots > 0 ? slots : 0),
       m_test1(test1),
       m_test2(test2),
@@ -212,7 +213,7 @@ void CoveringSetSweep::handleStretch(int p, int e) {
     offerSeed(n, msb);
     delete msb;
   }
-  offerSet(n, p, e);
+  if (m_makeSets) offerSet(n, p, e);
 }
 
 void CoveringSetSweep::offerSeed(std::size_t n, MultSeqBlock* msb) {

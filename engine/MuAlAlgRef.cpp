@@ -66,7 +66,9 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
 
   int eventSetCounter = 0;
   {
-    CoveringSetSweep sweep(m_molecules, m_ref, N, test1, test2, test3);
+    // Covering sets are shown only in the fragment-set files.
+    CoveringSetSweep sweep(m_molecules, m_ref, N, test1, test2, test3,
+                           Parameters::getInt(Param::ContFragmentMatch) == 1);
     sweep.makeEvents(keptPairs, static_cast<int>(pivot.size()));
     sweep.sweep();
     sweep.handBack(results, msbResults);

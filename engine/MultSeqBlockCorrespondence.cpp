@@ -127,20 +127,29 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
     }
   }
 
-  std::vector<std::vector<int> > rows(pivot.size(), std::vector<int>(static_cast<std::size_t>(n) + 1, -1));
+  // One row per pivot residue paired in every slot, in residue order: the
+  // residue, then its partner per slot.
+  std::vector<std::vector<int> > table;
+  if (n < 1) return table;
+  std::vector<int> rowOf(pivot.size(), -1);
+  std::size_t rows = 0;
+  for (int c : count)
+    if (c == n) ++rows;
+  table.reserve(rows);
+  for (std::size_t r = 0; r < pivot.size(); ++r)
+    if (count[r] == n) {
+      rowOf[r] = static_cast<int>(table.size());
+      table.emplace_back(static_cast<std::size_t>(n) + 1, -1);
+      table.back()[0] = static_cast<int>(r);
+    }
   for (std::size_t k = 0; k < matches.size(); ++k) {
     if (!matches[k]) continue;
     for (std::size_t p = 0; p < matches[k]->size(); ++p) {
       const FMatch::ParticleMatch& pair = (*matches[k])[static_cast<unsigned>(p)];
-      if (count[pair.model] == n) {
-        rows[pair.model][k + 1] = static_cast<int>(pair.scene);
-        rows[pair.model][0] = static_cast<int>(pair.model);
-      }
+      if (count[pair.model] == n)
+        table[static_cast<std::size_t>(rowOf[pair.model])][k + 1] = static_cast<int>(pair.scene);
     }
   }
-  std::vector<std::vector<int> > table;
-  for (std::vector<int>& row : rows)
-    if (row[0] != -1) table.push_back(std::move(row));
   return table;
 }
 

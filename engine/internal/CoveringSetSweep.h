@@ -41,9 +41,10 @@ class CoveringSetSweep {
 
   // `slots` structures follow the pivot `ref` in `molecules`; the timers
   // accumulate the seed scoring (test1), the set and seed making (test2) and
-  // the whole sweep (test3).
+  // the whole sweep (test3). Without `makeSets` no covering set is made (only
+  // the fragment-set files show them); the seeds are the same either way.
   CoveringSetSweep(const std::vector<AtomMolecule*>& molecules, int ref, int slots, Timer& test1, Timer& test2,
-                   Timer& test3);
+                   Timer& test3, bool makeSets = true);
   ~CoveringSetSweep();
   CoveringSetSweep(const CoveringSetSweep&) = delete;
   CoveringSetSweep& operator=(const CoveringSetSweep&) = delete;
@@ -78,6 +79,7 @@ class CoveringSetSweep {
 
   const std::vector<AtomMolecule*>& m_molecules;
   int m_ref;
+  bool m_makeSets;
   int m_slots;
   Timer& m_test1;
   Timer& m_test2;

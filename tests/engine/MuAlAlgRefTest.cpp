@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ class Pipeline : public EngineTest {
     Parameters::addParameter("Scoring", 0);
     Parameters::addParameter("ChainEq", 0);
     Parameters::addParameter("SeqOrder", 1);
+    // Covering sets are made only for the fragment-set files.
+    Parameters::addParameter("ContFragmentMatch", 1);
     m_keptThr = FastSeqBlock::m_fRMSDthr;
     m_keptRatio = FastSeqBlock::m_fOverlapRatio;
     FastSeqBlock::m_fRMSDthr = 3.0f;
@@ -108,6 +111,48 @@ TEST_F(Pipeline, ThreeMovedCopiesGiveASeedOfAllThreeWithTheKnownMotions) {
   ASSERT_FALSE(m_sets[1].empty());
   EXPECT_EQ(m_sets[1].back()->length, 60);
   EXPECT_EQ(m_sets[1].back()->start, 0);
+}
+
+TEST_F(Pipeline, WithoutFragmentSetFilesNoSetIsMadeAndTheSeedsAreTheSame) {
+  // Noisy copies of one chain, each but the first with a loop of another
+  // shape in its own place, so that seeds of several sizes and scores come back.
+  const auto chain = irregularChain(80, 7);
+  m_structures.add(chain);
+  for (int k = 1; k <= 4; ++k) {
+    auto shaped = testing_support::withLoopReplaced(chain, 12 * k, 12 * k + 9, 12.0f);
+    // The last two end in a stretch of another chain.
+    if (k >= 3) {
+      const auto other = irregularChain(80, 20 + static_cast<unsigned>(k));
+      std::copy(other.begin() + 60, other.end(), shaped.begin() + 60);
+    }
+    m_structures.add(movedCopy(shaped, randomRigidMotion(4 + static_cast<unsigned>(k)), 0.5f,
+                               static_cast<unsigned>(k)));
+  }
+  run(0, 4);
+  SeedResults withSets;
+  withSets.swap(m_seeds);
+  std::size_t sets = 0;
+  for (const auto& entry : m_sets) sets += entry.size();
+  EXPECT_GT(sets, 0u);
+
+  Parameters::addParameter("ContFragmentMatch", 0);
+  for (auto& entry : m_sets)
+    for (EventSet* es : entry) delete es;
+  run(0, 4);
+  for (const auto& entry : m_sets) EXPECT_TRUE(entry.empty());
+  ASSERT_EQ(m_seeds.size(), withSets.size());
+  std::size_t seeds = 0;
+  for (std::size_t m = 0; m < m_seeds.size(); ++m) {
+    ASSERT_EQ(m_seeds[m].size(), withSets[m].size()) << m;
+    for (std::size_t q = 0; q < m_seeds[m].size(); ++q) {
+      EXPECT_TRUE(m_seeds[m][q]->equalExact(*withSets[m][q])) << m << " " << q;
+      EXPECT_EQ(m_seeds[m][q]->score, withSets[m][q]->score);
+      ++seeds;
+    }
+  }
+  EXPECT_GT(seeds, 20u);
+  for (auto& entry : withSets)
+    for (MultSeqBlock* msb : entry) delete msb;
 }
 
 TEST_F(Pipeline, EntriesComeBackInAscendingOrder) {
