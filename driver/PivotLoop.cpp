@@ -1,5 +1,6 @@
 #include "driver/PivotLoop.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <iostream>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "engine/MultSeqBlock.h"
 #include "engine/SlotCorrespondenceCache.h"
 #include "support/ParameterKeys.h"
+#include "support/SharedTasks.h"
 #include "support/Parameters.h"
 #include "support/ThreadOutput.h"
 
@@ -57,9 +59,10 @@ struct PivotWork {
 class ParallelPivots {
  public:
   ParallelPivots(std::vector<AtomMolecule*>& mols, const std::vector<int>& pivots, const Engine& engine,
-                 int threads)
+                 const SolutionRanking& ranking, int threads)
       : m_mols(mols),
         m_engine(engine),
+        m_ranking(ranking),
         m_n(static_cast<int>(mols.size())),
         m_fullSet(Parameters::getInt(Param::FullSet) != 0),
         m_onlyScoring(Parameters::getInt(Param::OnlyScoring) == 1),
@@ -68,7 +71,11 @@ class ParallelPivots {
         m_console(Format::of(std::cout)),
         // Pivots past the one the ranking waits for hold their results until
         // it gets to them; this many at most are under way or waiting.
-        m_window(static_cast<std::size_t>(threads) + 2) {
+        m_window(static_cast<std::size_t>(threads) + 2),
+        // An engine holds its pivot's fragment pairs and seeds, the bulk of a
+        // run's memory, and shares its fragment search with idle workers: a
+        // third of the workers run engines.
+        m_engines(std::max(1, (threads + 2) / 3)) {
     for (int r : pivots) {
       m_work.emplace_back(new PivotWork);
       m_work.back()->r = r;
@@ -99,13 +106,61 @@ class ParallelPivots {
  private:
   static bool complete(const PivotWork& w) { return w.engineDone && w.seedsLeft == 0; }
 
+  // A batch of one engine's tasks, shared with idle workers; it lives on the
+  // engine's stack until every task has ended.
+  struct SharedBatch {
+    const SharedTasks::Task* task;
+    std::size_t count;
+    std::size_t next;  // the first task no thread has taken
+    std::size_t ended;
+  };
+
+  // Takes the next task of the first batch; call with the lock held.
+  SharedBatch* takeTask(std::size_t& k) {
+    if (m_batches.empty()) return nullptr;
+    SharedBatch* batch = m_batches.front();
+    k = batch->next++;
+    if (batch->next == batch->count) m_batches.erase(m_batches.begin());
+    return batch;
+  }
+
+  // The runner an engine's thread uses: its batch is offered to every worker,
+  // and the engine's thread works on it too until all of it is taken.
+  void runShared(std::size_t count, const SharedTasks::Task& task) {
+    SharedBatch batch{&task, count, 0, 0};
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_batches.push_back(&batch);
+    m_workReady.notify_all();
+    while (batch.next < batch.count) {
+      const std::size_t k = batch.next++;
+      if (batch.next == batch.count) m_batches.erase(std::find(m_batches.begin(), m_batches.end(), &batch));
+      lock.unlock();
+      task(k);
+      lock.lock();
+      ++batch.ended;
+    }
+    m_batchEnded.wait(lock, [&] { return batch.ended == batch.count; });
+  }
+
   void workerLoop() {
+    const SharedTasks::Runner runner = [this](std::size_t count, const SharedTasks::Task& task) {
+      runShared(count, task);
+    };
+    SharedTasks::setRunner(&runner);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-      // A pivot's engine holds all its fragment pairs and seeds met, the bulk
-      // of a run's memory: only a few run at once, started as soon as they
-      // may, as their seeds feed the other workers.
-      if (m_nextEngine < m_work.size() && m_nextEngine < m_taken + m_window && m_enginesRunning < kEngines) {
+      // Tasks of a running engine first: the engine waits for them.
+      std::size_t k = 0;
+      if (SharedBatch* batch = takeTask(k)) {
+        lock.unlock();
+        (*batch->task)(k);
+        lock.lock();
+        if (++batch->ended == batch->count) m_batchEnded.notify_all();
+        continue;
+      }
+      // Only a few engines run at once (see m_engines), started as soon as
+      // they may, as their seeds feed the other workers.
+      if (m_nextEngine < m_work.size() && m_nextEngine < m_taken + m_window && m_enginesRunning < m_engines) {
         PivotWork& w = *m_work[m_nextEngine++];
         ++m_enginesRunning;
         lock.unlock();
@@ -131,6 +186,7 @@ class ParallelPivots {
         MultSeqBlock* seed = refineIn->seeds[refineIn->nextSeed++];
         lock.unlock();
         SolutionRanking::refine(*seed, m_mols, m_iterations, m_thr, &refineIn->cache);
+        m_ranking.dropTableIfUnprinted(*seed);
         lock.lock();
         if (--refineIn->seedsLeft == 0) {
           refineIn->cache.clear();
@@ -138,7 +194,10 @@ class ParallelPivots {
         }
         continue;
       }
-      if (m_stopping || m_taken == m_work.size()) return;
+      if (m_stopping || m_taken == m_work.size()) {
+        SharedTasks::setRunner(nullptr);
+        return;
+      }
       m_workReady.wait(lock);
     }
   }
@@ -176,6 +235,7 @@ class ParallelPivots {
 
   std::vector<AtomMolecule*>& m_mols;
   const Engine& m_engine;
+  const SolutionRanking& m_ranking;
   const int m_n;
   const bool m_fullSet;
   const bool m_onlyScoring;
@@ -183,14 +243,16 @@ class ParallelPivots {
   const float m_thr;
   const Format m_console;
   const std::size_t m_window;
+  const int m_engines;  // engines that may run at once
 
   std::mutex m_mutex;
   std::condition_variable m_workReady;
   std::condition_variable m_pivotDone;
+  std::condition_variable m_batchEnded;
+  std::vector<SharedBatch*> m_batches;  // batches with tasks no thread has taken
   std::vector<std::unique_ptr<PivotWork> > m_work;
   std::size_t m_nextEngine = 0;  // the first pivot whose engine no worker has taken
   std::size_t m_taken = 0;       // pivots the ranking has taken
-  static constexpr int kEngines = 2;
   int m_enginesRunning = 0;
   bool m_stopping = false;
   std::vector<std::thread> m_workers;
@@ -222,7 +284,7 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
   if (threads > 1) {
     if (n == 2) singlePivot = true;
     const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt(Param::FullSet) != 0);
-    ParallelPivots parallel(mols, pivots, engine, threads);
+    ParallelPivots parallel(mols, pivots, engine, ranking, threads);
     for (std::size_t k = 0; k < pivots.size(); ++k) {
       std::unique_ptr<PivotWork> work = parallel.take(k);
       std::cout << work->lines;

@@ -1,6 +1,9 @@
 #include "driver/Ranking.h"
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
 #include <cstdlib>
 #include <iostream>
 
@@ -17,7 +20,10 @@ SolutionRanking::SolutionRanking(int structureCount, int eventSetBound, bool kee
       m_eventSetBound(eventSetBound),
       m_keepSets(keepSets),
       m_retainedSets(static_cast<std::size_t>(std::max(structureCount - 1, 0))),
-      m_subsetHeaps(static_cast<std::size_t>(std::max(structureCount - 1, 0))) {}
+      m_subsetHeaps(static_cast<std::size_t>(std::max(structureCount - 1, 0))),
+      m_tableFloors(new std::atomic<float>[m_subsetHeaps.size()]) {
+  for (std::size_t k = 0; k < m_subsetHeaps.size(); ++k) m_tableFloors[k] = -std::numeric_limits<float>::infinity();
+}
 
 SolutionRanking::~SolutionRanking() {
   for (std::vector<EventSet*>& sets : m_retainedSets)
@@ -43,9 +49,11 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
     for (MultSeqBlock*& seed : seeds) {
       refine(*seed, mols, iterations, thr, &cache);
+      dropTableIfUnprinted(*seed);
       retainSeed(seed, mols, bound);
       seed = nullptr;
     }
+  dropUnprintedTables();
 }
 
 void SolutionRanking::retainSets(std::vector<std::vector<EventSet*> >& results) {
@@ -66,6 +74,53 @@ void SolutionRanking::takeRefined(std::vector<std::vector<EventSet*> >& results,
       retainSeed(seed, mols, bound);
       seed = nullptr;
     }
+  dropUnprintedTables();
+}
+
+namespace {
+
+// The array under a heap, read without disturbing its order.
+template <class Heap>
+const typename Heap::container_type& heapArray(const Heap& heap) {
+  struct Peek : Heap {
+    static const typename Heap::container_type& of(const Heap& h) { return h.*(&Peek::c); }
+  };
+  return Peek::of(heap);
+}
+
+}  // namespace
+
+void SolutionRanking::dropUnprintedTables() {
+  // The files show the best "ResNumPrint" seeds of each size; ties among them
+  // are ordered by the heaps, so every seed stays, but a seed with at least
+  // that many strictly better ones never gets its table shown. Their number
+  // never falls: a seed leaves a heap only for a better one. So the least
+  // score of the best ones so far is a floor for good.
+  const int printed = Parameters::getInt(Param::ResNumPrint);
+  if (printed <= 0) return;
+  const std::size_t best = static_cast<std::size_t>(printed);
+  std::vector<float> scores;
+  for (std::size_t k = 0; k < m_subsetHeaps.size(); ++k) {
+    scores.clear();
+    for (const SubsetHeap& subset : m_subsetHeaps[k])
+      for (const MultSeqBlock* seed : heapArray(subset.second))
+        if (!std::isnan(seed->score)) scores.push_back(seed->score);
+    if (scores.size() < best) continue;
+    std::nth_element(scores.begin(), scores.begin() + static_cast<std::ptrdiff_t>(best - 1), scores.end(),
+                     std::greater<float>());
+    const float floor = std::max(m_tableFloors[k].load(), scores[best - 1]);
+    m_tableFloors[k] = floor;
+    for (const SubsetHeap& subset : m_subsetHeaps[k])
+      for (MultSeqBlock* seed : heapArray(subset.second))
+        if (seed->score < floor && !seed->table.empty()) std::vector<std::vector<int> >().swap(seed->table);
+  }
+}
+
+void SolutionRanking::dropTableIfUnprinted(MultSeqBlock& seed) const {
+  const int size = seed.getMolNum();
+  if (size < 1 || static_cast<std::size_t>(size) > m_subsetHeaps.size()) return;
+  if (seed.score < m_tableFloors[static_cast<std::size_t>(size - 1)].load())
+    std::vector<std::vector<int> >().swap(seed.table);
 }
 
 void SolutionRanking::retainSet(EventSet* set) {

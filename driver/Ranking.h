@@ -2,6 +2,7 @@
 // What the run keeps across its pivots: covering sets per number of
 // structures, longest first, and refined seeds per exact subset of structures,
 // best first. Owns everything it holds.
+#include <atomic>
 #include <memory>
 #include <queue>
 #include <utility>
@@ -60,6 +61,10 @@ class SolutionRanking {
   std::vector<Seeds> takeSolutions();
   std::vector<Sets> takeSets();
 
+  // Frees the table of a refined seed that could never be shown, as far as
+  // the seeds taken so far tell; safe beside the ranking's own work.
+  void dropTableIfUnprinted(MultSeqBlock& seed) const;
+
   int eventSetBound() const { return m_eventSetBound; }
   const std::vector<std::vector<EventSet*> >& retainedSets() const { return m_retainedSets; }
   const std::vector<std::vector<SubsetHeap> >& subsetHeaps() const { return m_subsetHeaps; }
@@ -67,10 +72,16 @@ class SolutionRanking {
  private:
   // Retains or deletes every set of one pivot, in order.
   void retainSets(std::vector<std::vector<EventSet*> >& results);
+  // Frees the tables of retained seeds that can no longer be among those the
+  // result files show.
+  void dropUnprintedTables();
 
   int m_structureCount;
   int m_eventSetBound;
   bool m_keepSets;
   std::vector<std::vector<EventSet*> > m_retainedSets;
   std::vector<std::vector<SubsetHeap> > m_subsetHeaps;
+  // Per size, a score below which a seed is never shown; read by the workers
+  // of a run with several threads while the ranking raises it.
+  std::unique_ptr<std::atomic<float>[]> m_tableFloors;
 };

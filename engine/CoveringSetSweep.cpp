@@ -84,8 +84,7 @@ void CoveringSetSweep::makeEvents(const std::vector<std::vector<FastSeqBlock*> >
   m_eventLists.clear();
   m_eventLists.resize(M);
   auto append = [this](std::size_t residue, const SeqBlockEvent& event) {
-    if (!m_eventLists[residue]) m_eventLists[residue].reset(new std::list<SeqBlockEvent>);
-    m_eventLists[residue]->push_back(event);
+    m_eventLists[residue].push_back(event);
   };
   for (std::size_t s = 0; s < keptPairs.size() && s < static_cast<std::size_t>(m_slots); ++s) {
     for (FastSeqBlock* b : keptPairs[s]) {
@@ -100,10 +99,7 @@ void CoveringSetSweep::makeEvents(const std::vector<std::vector<FastSeqBlock*> >
     std::ostream& out = ThreadOutput::out();
     out << "Number of events: " << "\n";
     for (const auto& list : m_eventLists) {
-      if (list)
-        out << list->size() << " ";
-      else
-        out << "0 ";
+      out << list.size() << " ";
     }
     out << "\n";
     out << "Done step 2................" << "\n";
@@ -145,9 +141,8 @@ void CoveringSetSweep::sweep() {
   m_seedThr = Parameters::getFloat(Param::SeqBlockRMSDthr);
   timerStart(m_test3);
   for (std::size_t p = 0; p < m_eventLists.size(); ++p) {
-    if (!m_eventLists[p]) continue;
     bool started = false;
-    for (const SeqBlockEvent& event : *m_eventLists[p]) {
+    for (const SeqBlockEvent& event : m_eventLists[p]) {
       if (event.kind == 1) {
         endEvent(event);
       } else if (event.kind == 0) {

@@ -9,6 +9,7 @@
 #include "engine/internal/CoveringSetSweep.h"
 #include "structure/AtomMolecule.h"
 #include "support/ParameterKeys.h"
+#include "support/SharedTasks.h"
 #include "support/Parameters.h"
 #include "support/ThreadOutput.h"
 #include "support/Timer.h"
@@ -37,31 +38,44 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
   }
 
   const AtomMolecule& pivot = *m_molecules[static_cast<std::size_t>(m_ref)];
-  FastSeqBlock::m_model = &pivot;
-  FastSeqBlock::m_iModelSize = static_cast<int>(pivot.size());
 
-  std::vector<std::vector<FastSeqBlock*> > rawPairs(static_cast<std::size_t>(N));
+  // The fragment pairs of each other structure, found independently of the
+  // others (on several threads when the run has them); their counts are
+  // written afterwards, in order.
   std::vector<std::vector<FastSeqBlock*> > keptPairs(static_cast<std::size_t>(N));
-  for (int k = m_ref + 1; k < static_cast<int>(m_molecules.size()); ++k) {
-    const std::size_t s = static_cast<std::size_t>(k - m_ref - 1);
-    const AtomMolecule& other = *m_molecules[static_cast<std::size_t>(k)];
+  std::vector<std::size_t> rawCounts(static_cast<std::size_t>(N), 0);
+  const int minSize = Parameters::getInt(Param::SeqBlockMinSize);
+  const int shift = Parameters::getInt(Param::IJshift);
+  const bool robust = Parameters::getInt(Param::RobustFPClustering) == 1;
+  SharedTasks::run(static_cast<std::size_t>(N > 0 ? N : 0), [&](std::size_t s) {
+    const AtomMolecule& other = *m_molecules[static_cast<std::size_t>(m_ref) + 1 + s];
+    FastSeqBlock::m_model = &pivot;
+    FastSeqBlock::m_iModelSize = static_cast<int>(pivot.size());
     FastSeqBlock::m_target = &other;
     FastSeqBlock::m_iTargetSize = static_cast<int>(other.size());
-    const int minSize = Parameters::getInt(Param::SeqBlockMinSize);
-    const int shift = Parameters::getInt(Param::IJshift);
-    rawPairs[s] = FastSeqBlock::createSeqBlocks(pivot, other, FastSeqBlock::m_iModelSize,
-                                                FastSeqBlock::m_iTargetSize, minSize, shift);
-    if (debug())
-      ThreadOutput::out() << "Number of SeqBlock's Before Clustering: " << k << " : " << rawPairs[s].size() << "\n";
-    if (Parameters::getInt(Param::RobustFPClustering) == 1) {
-      const std::vector<float> weights = FastSeqBlock::globalSizeWeights(pivot, other, rawPairs[s]);
-      keptPairs[s] = FastSeqBlock::clusterGlobalSize(rawPairs[s], weights);
+    std::vector<FastSeqBlock*> rawPairs = FastSeqBlock::createSeqBlocks(
+        pivot, other, FastSeqBlock::m_iModelSize, FastSeqBlock::m_iTargetSize, minSize, shift);
+    rawCounts[s] = rawPairs.size();
+    if (robust) {
+      const std::vector<float> weights = FastSeqBlock::globalSizeWeights(pivot, other, rawPairs);
+      keptPairs[s] = FastSeqBlock::clusterGlobalSize(rawPairs, weights);
     } else {
-      keptPairs[s] = FastSeqBlock::cluster(rawPairs[s]);
+      keptPairs[s] = FastSeqBlock::cluster(rawPairs);
     }
-    if (debug())
-      ThreadOutput::out() << "Number of SeqBlock's After Clustering: " << k << " : " << keptPairs[s].size() << "\n";
+  });
+  // This thread's fragment statics as the last structure left them.
+  FastSeqBlock::m_model = &pivot;
+  FastSeqBlock::m_iModelSize = static_cast<int>(pivot.size());
+  if (N > 0) {
+    FastSeqBlock::m_target = m_molecules.back();
+    FastSeqBlock::m_iTargetSize = static_cast<int>(m_molecules.back()->size());
   }
+  if (debug())
+    for (int k = m_ref + 1; k < static_cast<int>(m_molecules.size()); ++k) {
+      const std::size_t s = static_cast<std::size_t>(k - m_ref - 1);
+      ThreadOutput::out() << "Number of SeqBlock's Before Clustering: " << k << " : " << rawCounts[s] << "\n";
+      ThreadOutput::out() << "Number of SeqBlock's After Clustering: " << k << " : " << keptPairs[s].size() << "\n";
+    }
   if (debug()) ThreadOutput::out() << "Done step 1................\n";
 
   int eventSetCounter = 0;
@@ -77,7 +91,6 @@ void MuAlAlgRef::runAlg(std::vector<std::vector<EventSet*> >& results,
   }
   for (std::vector<FastSeqBlock*>& pairs : keptPairs)
     for (FastSeqBlock* pair : pairs) delete pair;
-  rawPairs.clear();
 
   if (debug()) {
     std::ostream& out = ThreadOutput::out();

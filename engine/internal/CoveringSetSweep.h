@@ -89,7 +89,7 @@ class CoveringSetSweep {
   int m_heapBound;
   float m_seedThr;
 
-  std::vector<std::unique_ptr<std::list<SeqBlockEvent> > > m_eventLists;
+  std::vector<std::vector<SeqBlockEvent> > m_eventLists;
   // Per slot, the pairs that have started and not yet ended, oldest first,
   // with their ends alongside: the sweep scans the ends of every active pair
   // at every start, so they are kept as plain integers.

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <map>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -229,6 +232,49 @@ TEST_F(RankingTest, ASetWithoutEntriesStopsTheRun) {
         ranking.retainSet(setOf(0, 0, 4, {}));
       },
       ::testing::ExitedWithCode(1), "^Sorry, Error in main 1\n$");
+}
+
+TEST_F(RankingTest, TablesOfSeedsThatCanNeverBeShownAreFreedAndTheOrderStays) {
+  makeStructures(5);
+  Parameters::addParameter("ResNumPrint", 2);
+  SolutionRanking ranking(5, 10);
+  // Seeds of three structures in four subsets, each with a table of its score's rows.
+  const std::vector<std::pair<std::vector<int>, float> > made = {
+      {{1, 2}, 3.0f}, {{1, 3}, 7.0f}, {{1, 4}, 5.0f}, {{2, 3}, 5.0f}, {{2, 4}, 1.0f}, {{3, 4}, 6.0f}};
+  std::vector<std::vector<EventSet*> > results(4);
+  std::vector<std::vector<MultSeqBlock*> > seeds(4);
+  for (const auto& m : made) {
+    MultSeqBlock* seed = seedOf(0, m.first, m.second, {shift(10.0f * m.second), shift(0, 10.0f * m.second)});
+    seed->table.assign(static_cast<std::size_t>(m.second), std::vector<int>{0, 0, 0});
+    seeds[1].push_back(seed);
+  }
+  ranking.takeRefined(results, seeds, structures.list);
+  // The two best are 7 and 6: every seed below 6 can never be shown.
+  std::map<float, std::size_t> rows;
+  for (const auto& subset : ranking.subsetHeaps()[1]) {
+    SolutionRanking::SeedHeap heap = subset.second;
+    for (; !heap.empty(); heap.pop()) rows[heap.top()->score] = heap.top()->table.size();
+  }
+  EXPECT_EQ(rows, (std::map<float, std::size_t>{{1.0f, 0}, {3.0f, 0}, {5.0f, 0}, {6.0f, 6}, {7.0f, 7}}));
+
+  // A later seed below the floor loses its table before it is retained; one
+  // at the floor keeps it.
+  std::unique_ptr<MultSeqBlock> low(seedOf(0, {1, 2}, 5.5f));
+  low->table.assign(3, std::vector<int>{0, 0, 0});
+  ranking.dropTableIfUnprinted(*low);
+  EXPECT_TRUE(low->table.empty());
+  low->score = 6.0f;
+  low->table.assign(3, std::vector<int>{0, 0, 0});
+  ranking.dropTableIfUnprinted(*low);
+  EXPECT_EQ(low->table.size(), 3u);
+
+  // The files still get every seed, best first, with the shown ones' tables.
+  const std::vector<SolutionRanking::Seeds> solutions = ranking.takeSolutions();
+  std::vector<float> order;
+  for (const auto& seed : solutions[1]) order.push_back(seed->score);
+  EXPECT_EQ(order, (std::vector<float>{7, 6, 5, 5, 3, 1}));
+  EXPECT_EQ(solutions[1][0]->table.size(), 7u);
+  EXPECT_EQ(solutions[1][1]->table.size(), 6u);
 }
 
 // A structure and a copy moved by `motion`.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SeedTestSupport.h"
@@ -13,6 +14,7 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "support/Parameters.h"
+#include "support/SharedTasks.h"
 
 namespace {
 
@@ -152,6 +154,66 @@ TEST_F(Pipeline, WithoutFragmentSetFilesNoSetIsMadeAndTheSeedsAreTheSame) {
   }
   EXPECT_GT(seeds, 20u);
   for (auto& entry : withSets)
+    for (MultSeqBlock* msb : entry) delete msb;
+}
+
+TEST_F(Pipeline, FragmentSearchSharedOutAmongThreadsGivesTheSameSeedsAndLines) {
+  const auto chain = irregularChain(70, 9);
+  m_structures.add(chain);
+  for (int k = 1; k <= 4; ++k)
+    m_structures.add(movedCopy(testing_support::withLoopReplaced(chain, 10 * k, 10 * k + 8, 12.0f),
+                               randomRigidMotion(30 + static_cast<unsigned>(k)), 0.5f, static_cast<unsigned>(k)));
+  Parameters::addParameter("Debug", 1);
+  auto runCapturing = [&](std::string& lines) {
+    testing::internal::CaptureStdout();
+    run(0, 4);
+    lines = testing::internal::GetCapturedStdout();
+  };
+  std::string serialLines, sharedLines;
+  runCapturing(serialLines);
+  SeedResults serial;
+  serial.swap(m_seeds);
+  for (auto& entry : m_sets)
+    for (EventSet* es : entry) delete es;
+
+  // Tasks run last first, half of them on another thread.
+  const SharedTasks::Runner runner = [](std::size_t count, const SharedTasks::Task& task) {
+    std::thread helper([&] {
+      for (std::size_t k = count; k-- > count / 2;) task(k);
+    });
+    for (std::size_t k = count / 2; k-- > 0;) task(k);
+    helper.join();
+  };
+  SharedTasks::setRunner(&runner);
+  runCapturing(sharedLines);
+  SharedTasks::setRunner(nullptr);
+
+  // The timers' figures aside, the lines are the same.
+  auto withoutTimes = [](const std::string& text) {
+    std::string kept;
+    std::size_t from = 0;
+    while (from < text.size()) {
+      std::size_t to = text.find('\n', from);
+      if (to == std::string::npos) to = text.size();
+      const std::string line = text.substr(from, to - from);
+      if (line.find(": 00:") == std::string::npos) kept += line + "\n";
+      from = to + 1;
+    }
+    return kept;
+  };
+  EXPECT_NE(serialLines.find("Number of SeqBlock's After Clustering: 4 : "), std::string::npos);
+  EXPECT_EQ(withoutTimes(sharedLines), withoutTimes(serialLines));
+  std::size_t seeds = 0;
+  for (std::size_t m = 0; m < m_seeds.size(); ++m) {
+    ASSERT_EQ(m_seeds[m].size(), serial[m].size()) << m;
+    for (std::size_t q = 0; q < m_seeds[m].size(); ++q) {
+      EXPECT_TRUE(m_seeds[m][q]->equalExact(*serial[m][q])) << m << " " << q;
+      EXPECT_EQ(m_seeds[m][q]->score, serial[m][q]->score);
+      ++seeds;
+    }
+  }
+  EXPECT_GT(seeds, 10u);
+  for (auto& entry : serial)
     for (MultSeqBlock* msb : entry) delete msb;
 }
 
