@@ -4,6 +4,7 @@
 #include "graphlib/base/error.h"
 #include "graphlib/graph/graph_search.h"
 #include "graphlib/graph/internal/graph_adjacency.h"
+#include "graphlib/graph/internal/reversal_pairing.h"
 
 namespace graphlib {
 
@@ -47,25 +48,41 @@ void for_out_edges(const graph& G, node v, F f) {
 
 // Position numbers of the nodes, read by the ord functions during the sorts.
 const node_array<int>* num_ptr = nullptr;
-const node_array<int>* num_ptr1 = nullptr;
 
 int source_num(const edge& e) { return (*num_ptr)[e->source]; }
 int target_num(const edge& e) { return (*num_ptr)[e->target]; }
 int min_num(const edge& e) {
-  int a = (*num_ptr1)[e->source], b = (*num_ptr1)[e->target];
+  int a = (*num_ptr)[e->source], b = (*num_ptr)[e->target];
   return a < b ? a : b;
 }
 int max_num(const edge& e) {
-  int a = (*num_ptr1)[e->source], b = (*num_ptr1)[e->target];
+  int a = (*num_ptr)[e->source], b = (*num_ptr)[e->target];
   return a < b ? b : a;
 }
-
-int edge_ord1(const edge& e) { return e->source->index(); }
-int edge_ord2(const edge& e) { return e->target->index(); }
 
 void number_by_position(const graph& G, node_array<int>& num) {
   int i = 0;
   for_nodes(G, [&](node v) { num[v] = i++; });
+}
+
+// Sorts L by key1, then stably by key2 (both over position numbers), and tells
+// whether no two edges have both keys equal.
+bool no_repeated_keys(const graph& G, list<edge>& L, int (*key1)(const edge&), int (*key2)(const edge&)) {
+  if (L.empty()) return true;
+  node_array<int> num(G, 0);
+  number_by_position(G, num);
+  num_ptr = &num;
+  int top = G.number_of_nodes() - 1;
+  L.bucket_sort(0, top, key1);
+  L.bucket_sort(0, top, key2);
+  L.ord_ptr = nullptr;
+  edge prev = nullptr;
+  for (dlink* it = L.first(); it != nullptr; it = it->succ) {
+    edge e = L.contents(it);
+    if (prev != nullptr && key1(prev) == key1(e) && key2(prev) == key2(e)) return false;
+    prev = e;
+  }
+  return true;
 }
 
 // Depth-first and completion numbers along the out-lists.
@@ -196,21 +213,7 @@ void CopyGraph(GRAPH<node, edge>& H, const graph& G, const list<edge>& E) {
 
 bool Is_Simple(const graph& G, list<edge>& L) {
   L = G.all_edges();
-  if (L.empty()) return true;
-  node_array<int> num(G, 0);
-  number_by_position(G, num);
-  num_ptr = &num;
-  int top = G.number_of_nodes() - 1;
-  L.bucket_sort(0, top, source_num);
-  L.bucket_sort(0, top, target_num);
-  L.ord_ptr = nullptr;
-  edge prev = nullptr;
-  for (dlink* it = L.first(); it != nullptr; it = it->succ) {
-    edge e = L.contents(it);
-    if (prev != nullptr && prev->source == e->source && prev->target == e->target) return false;
-    prev = e;
-  }
-  return true;
+  return no_repeated_keys(G, L, source_num, target_num);
 }
 
 bool Is_Simple(const graph& G) {
@@ -220,21 +223,7 @@ bool Is_Simple(const graph& G) {
 
 bool Is_Undirected_Simple(const graph& G) {
   list<edge> L = G.all_edges();
-  if (L.empty()) return true;
-  node_array<int> num(G, 0);
-  number_by_position(G, num);
-  num_ptr1 = &num;
-  int top = G.number_of_nodes() - 1;
-  L.bucket_sort(0, top, min_num);
-  L.bucket_sort(0, top, max_num);
-  L.ord_ptr = nullptr;
-  edge prev = nullptr;
-  for (dlink* it = L.first(); it != nullptr; it = it->succ) {
-    edge e = L.contents(it);
-    if (prev != nullptr && min_num(prev) == min_num(e) && max_num(prev) == max_num(e)) return false;
-    prev = e;
-  }
-  return true;
+  return no_repeated_keys(G, L, min_num, max_num);
 }
 
 list<node> Delete_Loops(graph& G) {
@@ -290,43 +279,14 @@ list<edge> Make_Simple(graph& G) {
 
 bool Is_Bidirected(const graph& G, edge_array<edge>& rev) {
   for_edges(G, [&](edge e) { rev[e] = nullptr; });
-  list<edge> L1 = G.all_edges();
-  int m = L1.length();
-  list<edge> L2;
-  for (dlink* it = L1.first(); it != nullptr; it = it->succ) L2.push(L1.contents(it));
-  int top = G.max_node_index < 0 ? 0 : G.max_node_index;
-  L1.bucket_sort(0, top, edge_ord2);
-  L1.bucket_sort(0, top, edge_ord1);
-  L2.bucket_sort(0, top, edge_ord1);
-  L2.bucket_sort(0, top, edge_ord2);
-  int count = 0;
-  while (!L1.empty() && !L2.empty()) {
-    edge e = L1.front();
-    edge r = L2.front();
-    if (rev[e] != nullptr) {
-      L1.pop();
-      continue;
-    }
-    if (rev[r] != nullptr) {
-      L2.pop();
-      continue;
-    }
-    int es = e->source->index(), et = e->target->index();
-    int rs = r->target->index(), rt = r->source->index();
-    if (es == rs && et == rt) {
-      L1.pop();
-      L2.pop();
-      if (r != e) {
+  list<edge> L = G.all_edges();
+  int m = L.length();
+  int count = internal::pair_reversals(
+      L, G.max_node_index, [&](edge e) { return rev[e] != nullptr; },
+      [&](edge e, edge r) {
         rev[e] = r;
         rev[r] = e;
-        count += 2;
-      }
-    } else if (es < rs || (es == rs && et < rt)) {
-      L1.pop();
-    } else {
-      L2.pop();
-    }
-  }
+      });
   return count == m;
 }
 

@@ -7,6 +7,7 @@
 #include "graphlib/base/map.h"
 #include "graphlib/graph/graph.h"
 #include "graphlib/graph/internal/graph_adjacency.h"
+#include "graphlib/graph/internal/reversal_pairing.h"
 #include "graphlib/graph/node_array.h"
 
 namespace graphlib {
@@ -39,6 +40,19 @@ void write_index(std::ostream& out, const char* format, int i) {
   out << buffer;
 }
 
+// Calls visit on each edge of f's face cycle, from its head edge (none when
+// the face has no head edge).
+template <class F>
+void for_face_cycle(const graph& G, face f, F visit) {
+  edge h = f->head_edge;
+  if (h == nullptr) return;
+  edge x = h;
+  do {
+    visit(x);
+    x = G.face_cycle_succ(x);
+  } while (x != h);
+}
+
 }  // namespace
 
 int map_edge_ord1(const edge& e) { return e->source->index(); }
@@ -69,43 +83,12 @@ bool graph::make_map() {
     if (e->rev == nullptr) L1.append(e);
   }
   int m = L1.length();
-  list<edge> L2;
-  for (dlink* it = L1.first(); it != nullptr; it = it->succ) L2.push(L1.contents(it));
-
-  int top = max_node_index < 0 ? 0 : max_node_index;
-  L1.bucket_sort(0, top, map_edge_ord2);
-  L1.bucket_sort(0, top, map_edge_ord1);
-  L2.bucket_sort(0, top, map_edge_ord1);
-  L2.bucket_sort(0, top, map_edge_ord2);
-
-  int count = 0;
-  while (!L1.empty() && !L2.empty()) {
-    edge e = L1.front();
-    edge r = L2.front();
-    if (e->rev != nullptr) {
-      L1.pop();
-      continue;
-    }
-    if (r->rev != nullptr) {
-      L2.pop();
-      continue;
-    }
-    int es = e->source->index(), et = e->target->index();
-    int rs = r->target->index(), rt = r->source->index();
-    if (es == rs && et == rt) {
-      L1.pop();
-      L2.pop();
-      if (r != e) {
+  int count = internal::pair_reversals(
+      L1, max_node_index, [](edge e) { return e->rev != nullptr; },
+      [](edge e, edge r) {
         e->rev = r;
         r->rev = e;
-        count += 2;
-      }
-    } else if (es < rs || (es == rs && et < rt)) {
-      L1.pop();
-    } else {
-      L2.pop();
-    }
-  }
+      });
   return count == m;
 }
 
@@ -127,25 +110,13 @@ void graph::make_map(list<edge>& R) {
 
 list<edge> graph::adj_edges(face f) const {
   list<edge> L;
-  edge h = f->head_edge;
-  if (h == nullptr) return L;
-  edge x = h;
-  do {
-    L.append(x);
-    x = face_cycle_succ(x);
-  } while (x != h);
+  for_face_cycle(*this, f, [&](edge x) { L.append(x); });
   return L;
 }
 
 list<node> graph::adj_nodes(face f) const {
   list<node> L;
-  edge h = f->head_edge;
-  if (h == nullptr) return L;
-  edge x = h;
-  do {
-    L.append(x->source);
-    x = face_cycle_succ(x);
-  } while (x != h);
+  for_face_cycle(*this, f, [&](edge x) { L.append(x->source); });
   return L;
 }
 
@@ -160,13 +131,7 @@ void graph::print_face(face f) const {
   std::cout << "(";
   write_face_entry(std::cout, f->data[0]);
   std::cout << "): ";
-  edge h = f->head_edge;
-  if (h == nullptr) return;
-  edge x = h;
-  do {
-    write_index(std::cout, "[%2d]", x->target->index());
-    x = face_cycle_succ(x);
-  } while (x != h);
+  for_face_cycle(*this, f, [](edge x) { write_index(std::cout, "[%2d]", x->target->index()); });
 }
 
 void graph::compute_faces() {
