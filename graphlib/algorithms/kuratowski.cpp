@@ -8,6 +8,7 @@
 #include "graphlib/algorithms/st_number.h"
 #include "graphlib/algorithms/internal/kuratowski_case.h"
 #include "graphlib/base/error.h"
+#include "graphlib/graph/internal/list0_dfs.h"
 
 namespace graphlib {
 
@@ -540,27 +541,16 @@ void KURATOWSKI_SIMPLE(graph& G, list<edge>& L) {
 }
 
 void DFS(const graph&, node v, list<node>& L, node_array<int>& number, int& count, node_array<edge>& tree) {
-  // An explicit stack in place of recursion; each frame holds a node and its
-  // next out-edge still to be tried.
   L.append(v);
   number[v] = count++;
-  std::vector<std::pair<node, edge>> frames;
-  frames.emplace_back(v, v->first_adj_edge[0]);
-  while (!frames.empty()) {
-    node u = frames.back().first;
-    edge e = frames.back().second;
-    if (e == nullptr) {
-      frames.pop_back();
-      continue;
-    }
-    frames.back().second = adj_succ(e, u, 0);
+  internal::list0_dfs(v, [&](edge e, node) -> node {
     node w = e->target;
-    if (number[w] != -1) continue;
+    if (number[w] != -1) return nullptr;
     tree[w] = e;
     L.append(w);
     number[w] = count++;
-    frames.emplace_back(w, w->first_adj_edge[0]);
-  }
+    return w;
+  });
 }
 
 node join(node a, node b, node c, const node_array<edge>& tree, graph& G, list<edge>& L) {

@@ -1,7 +1,6 @@
 #include "graphlib/graph/graph_search.h"
 
-#include <utility>
-#include <vector>
+#include "graphlib/graph/internal/list0_dfs.h"
 
 namespace graphlib {
 
@@ -21,27 +20,15 @@ list<node> DFS(const graph&, node s, node_array<bool>& reached) {
 }
 
 void dfs(node v, node_array<bool>& reached, list<node>& L) {
-  // An explicit stack in place of recursion: a search path can be as long as
-  // the graph has nodes, too deep for the call stack on large graphs. Each
-  // frame holds a node and the next edge of its list still to be tried.
-  std::vector<std::pair<node, edge> > frames;
   L.append(v);
   reached[v] = true;
-  frames.emplace_back(v, v->first_adj_edge[0]);
-  while (!frames.empty()) {
-    node u = frames.back().first;
-    edge e = frames.back().second;
-    if (e == nullptr) {
-      frames.pop_back();
-      continue;
-    }
-    frames.back().second = adj_succ(e, u, 0);
+  internal::list0_dfs(v, [&](edge e, node u) -> node {
     node w = other_end(e, u);
-    if (reached[w]) continue;
+    if (reached[w]) return nullptr;
     L.append(w);
     reached[w] = true;
-    frames.emplace_back(w, w->first_adj_edge[0]);
-  }
+    return w;
+  });
 }
 
 edge bi_bfs(const graph&, node s, node_array<int>& side, node_array<node>& pred) {
