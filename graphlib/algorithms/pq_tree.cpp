@@ -244,6 +244,14 @@ void pq_tree::delete_part_node_parent(pq_node_struct* x) {
   delete x;
 }
 
+void pq_tree::release_partial_parent(pq_node_struct* x, pq_node_struct* y) {
+  y->node_reset();
+  if (x->child_count == 1)
+    delete_part_node_parent(x);
+  else
+    x->node_reset();
+}
+
 pq_node_struct* pq_tree::first_real_sibling(pq_node_struct* v, pq_node_struct* side) {
   pq_node_struct* prev = v;
   skip_dir(side, prev);
@@ -571,11 +579,7 @@ bool pq_tree::template_P5(pq_node_struct* x, bool root_node) {
     pq_node_struct* e = (f != nullptr) ? f : y->right_end;
     pseudo->right_end = e;
     pseudo->left_end = full_run_end(*this, e, nullptr);
-    y->node_reset();
-    if (x->child_count == 1)
-      delete_part_node_parent(x);
-    else
-      x->node_reset();
+    release_partial_parent(x, y);
     return true;
   }
   if (x->child_count < 3) {
@@ -624,11 +628,7 @@ bool pq_tree::template_P6(pq_node_struct* x) {
   y->right_end = z->right_end;
   y->right_end->parent = y;
   delete z;
-  y->node_reset();
-  if (x->child_count == 1)
-    delete_part_node_parent(x);
-  else
-    x->node_reset();
+  release_partial_parent(x, y);
   return true;
 }
 

@@ -127,6 +127,9 @@ class pq_tree {
   void free_subtree(pq_node_struct* v, bool forget_leaves);
   // The first node from side on (a sibling of v) that is not a direction indicator.
   pq_node_struct* first_real_sibling(pq_node_struct* v, pq_node_struct* side);
+  // Clears the partial child y of x, the pertinent root, once the pertinent
+  // part is set out; x gives way to y when y is its only child left.
+  void release_partial_parent(pq_node_struct* x, pq_node_struct* y);
 };
 
 }  // namespace graphlib
