@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "GraphInvariants.h"
+#include "GraphTestSupport.h"
 #include "KuratowskiVerifier.h"
 #include "RecordingErrorHandler.h"
 #include "graphlib/algorithms/internal/kuratowski_case.h"
@@ -24,15 +25,10 @@ using planar_families::Pairs;
 using planar_families::Rng;
 using planar_families::Snapshot;
 using testing_support::graphDefect;
+using testing_support::items;
 using testing_support::kuratowskiDefect;
 using testing_support::kuratowskiPairsDefect;
 using testing_support::RecordingErrorHandler;
-
-std::vector<edge> items(const graphlib::list<edge>& L) {
-  std::vector<edge> out;
-  for (graphlib::dlink* it = L.first(); it; it = it->succ) out.push_back(L.contents(it));
-  return out;
-}
 
 std::set<Pair> nodePairs(const graphlib::list<edge>& L) {
   std::set<Pair> out;

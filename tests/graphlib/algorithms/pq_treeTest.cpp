@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AllocatorUsage.h"
+#include "GraphTestSupport.h"
 #include "RecordingErrorHandler.h"
 
 namespace {
@@ -17,21 +18,11 @@ namespace {
 using graphlib::pq_tree;
 using testing_support::AllocatorBaseline;
 using testing_support::GraphlibError;
+using testing_support::items;
+using testing_support::listOf;
 using testing_support::RecordingErrorHandler;
 typedef graphlib::pq_node_struct N;
 typedef std::vector<int> Order;
-
-graphlib::list<int> toList(const std::vector<int>& xs) {
-  graphlib::list<int> L;
-  for (int x : xs) L.append(x);
-  return L;
-}
-
-std::vector<int> toVector(const graphlib::list<int>& L) {
-  std::vector<int> v;
-  for (graphlib::dlink* it = L.first(); it != nullptr; it = L.succ(it)) v.push_back(L[it]);
-  return v;
-}
 
 // The children of v in chain order, from left_end.
 std::vector<const N*> children(const N* v) {
@@ -265,10 +256,10 @@ class PqTreeTest : public ::testing::Test {
 void plantAndReduce(pq_tree& T, int n, const std::vector<std::vector<int>>& sets) {
   std::vector<int> u;
   for (int i = 1; i <= n; i++) u.push_back(i);
-  graphlib::list<int> S, U = toList(u), out;
+  graphlib::list<int> S, U = listOf(u), out;
   ASSERT_TRUE(T.replace(S, U, out));
   for (const std::vector<int>& s : sets) {
-    graphlib::list<int> L = toList(s);
+    graphlib::list<int> L = listOf(s);
     ASSERT_TRUE(T.reduction(L)) << "building by " << ::testing::PrintToString(s);
   }
 }
@@ -320,7 +311,7 @@ TEST_F(PqTreeTest, EachTemplateOnItsOwnExample) {
     plantAndReduce(T, c.leaves, c.build);
     EXPECT_EQ(shape(T), c.before);
     std::set<Order> expected = keepConsecutive(frontiers(T), std::set<int>(c.reduceBy.begin(), c.reduceBy.end()));
-    graphlib::list<int> S = toList(c.reduceBy);
+    graphlib::list<int> S = listOf(c.reduceBy);
     ASSERT_TRUE(T.reduction(S));
     EXPECT_TRUE(S.empty());
     EXPECT_EQ(shape(T), c.after);
@@ -328,7 +319,7 @@ TEST_F(PqTreeTest, EachTemplateOnItsOwnExample) {
     EXPECT_EQ(treeDefect(T, false), "");
     graphlib::list<int> out;
     T.pert_sequence(out);
-    EXPECT_EQ(toVector(out), c.out);
+    EXPECT_EQ(items(out), c.out);
   }
 }
 
@@ -352,23 +343,23 @@ TEST_F(PqTreeTest, ReductionsThatCannotSucceedFailAndTheTreeIsFreed) {
     SCOPED_TRACE(c.what);
     pq_tree T(c.leaves);
     plantAndReduce(T, c.leaves, c.build);
-    graphlib::list<int> S = toList(c.reduceBy);
+    graphlib::list<int> S = listOf(c.reduceBy);
     EXPECT_FALSE(T.reduction(S));
     EXPECT_FALSE(T.ok);
     EXPECT_EQ(T.failed, c.setsFailed);
     // A tree whose reduction failed only waits to be destroyed.
-    graphlib::list<int> S2 = toList({1}), U = toList({50}), out = toList({7});
+    graphlib::list<int> S2 = listOf({1}), U = listOf({50}), out = listOf({7});
     EXPECT_FALSE(T.replace(S2, U, out));
-    EXPECT_EQ(toVector(out), std::vector<int>({7}));
+    EXPECT_EQ(items(out), std::vector<int>({7}));
   }
 }
 
 TEST_F(PqTreeTest, PlantingMakesTheTreeAndLeavesOutAlone) {
   pq_tree T(8);
-  graphlib::list<int> S, U = toList({5}), out = toList({42});
+  graphlib::list<int> S, U = listOf({5}), out = listOf({42});
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(shape(T), "5");
-  EXPECT_EQ(toVector(out), std::vector<int>({42}));
+  EXPECT_EQ(items(out), std::vector<int>({42}));
   EXPECT_TRUE(U.empty());
   EXPECT_EQ(T.pseudo->index, 2);
   EXPECT_EQ(treeDefect(T, true), "");
@@ -376,12 +367,12 @@ TEST_F(PqTreeTest, PlantingMakesTheTreeAndLeavesOutAlone) {
 
 TEST_F(PqTreeTest, ReplacementInAPNodeLeavesNoIndicator) {
   pq_tree T(8);
-  graphlib::list<int> S, U = toList({1, 2, 3}), out;
+  graphlib::list<int> S, U = listOf({1, 2, 3}), out;
   ASSERT_TRUE(T.replace(S, U, out));
-  S = toList({2});
-  U = toList({7, 8});
+  S = listOf({2});
+  U = listOf({7, 8});
   ASSERT_TRUE(T.replace(S, U, out));
-  EXPECT_EQ(toVector(out), std::vector<int>({0, 2}));
+  EXPECT_EQ(items(out), std::vector<int>({0, 2}));
   EXPECT_EQ(shape(T), "P(1 3 P(7 8))");
   EXPECT_EQ(T.leaves[2], nullptr);
   EXPECT_EQ(T.pseudo->index, 3);
@@ -397,48 +388,48 @@ void buildQ1234(pq_tree& T) {
 TEST_F(PqTreeTest, IndicatorsAreLeftInQNodesAndReadWithTheirDirection) {
   pq_tree T(4);
   buildQ1234(T);
-  graphlib::list<int> S = toList({2, 3}), U = toList({9}), out;
+  graphlib::list<int> S = listOf({2, 3}), U = listOf({9}), out;
   ASSERT_TRUE(T.replace(S, U, out));
-  EXPECT_EQ(toVector(out), std::vector<int>({0, 2, 3}));
+  EXPECT_EQ(items(out), std::vector<int>({0, 2, 3}));
   // Replace number 2 of the tree: stamp 2, its sib1 towards leaf 2's side.
   EXPECT_EQ(shape(T), "Q(1 d2 9 4)");
   EXPECT_EQ(treeDefect(T, true), "");
-  S = toList({1, 9, 4});
-  U = toList({10, 11});
+  S = listOf({1, 9, 4});
+  U = listOf({10, 11});
   ASSERT_TRUE(T.replace(S, U, out));
   // Walked from 1 towards 4, the way the range 2..3 was read.
-  EXPECT_EQ(toVector(out), std::vector<int>({1, 2, 1, 9, 4}));
+  EXPECT_EQ(items(out), std::vector<int>({1, 2, 1, 9, 4}));
   EXPECT_EQ(shape(T), "P(10 11)");
   EXPECT_EQ(T.pseudo->index, 4);
 
   pq_tree R(4);
   buildQ1234(R);
-  S = toList({3, 2});
-  U = toList({9});
+  S = listOf({3, 2});
+  U = listOf({9});
   ASSERT_TRUE(R.replace(S, U, out));
   // Read from 3 to 2 this time: the indicator's sib1 lies on 3's side.
-  EXPECT_EQ(toVector(out), std::vector<int>({0, 3, 2}));
+  EXPECT_EQ(items(out), std::vector<int>({0, 3, 2}));
   EXPECT_EQ(shape(R), "Q(1 9 d2 4)");
-  S = toList({4, 9});
-  U = toList({12});
+  S = listOf({4, 9});
+  U = listOf({12});
   ASSERT_TRUE(R.replace(S, U, out));
-  EXPECT_EQ(toVector(out), std::vector<int>({1, -2, 9, 4}));
+  EXPECT_EQ(items(out), std::vector<int>({1, -2, 9, 4}));
 }
 
 TEST_F(PqTreeTest, TwoIndicatorsAreReportedLastMetFirst) {
   pq_tree T(6);
   plantAndReduce(T, 6, {{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}});
   ASSERT_EQ(shape(T), "Q(1 2 3 4 5 6)");
-  graphlib::list<int> S = toList({2}), U = toList({7}), out;
+  graphlib::list<int> S = listOf({2}), U = listOf({7}), out;
   ASSERT_TRUE(T.replace(S, U, out));
-  S = toList({5});
-  U = toList({8});
+  S = listOf({5});
+  U = listOf({8});
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(shape(T), "Q(1 d2 7 3 4 d3 8 6)");
-  S = toList({7, 3, 4, 8});
-  U = toList({9});
+  S = listOf({7, 3, 4, 8});
+  U = listOf({9});
   ASSERT_TRUE(T.replace(S, U, out));
-  std::vector<int> got = toVector(out);
+  std::vector<int> got = items(out);
   ASSERT_EQ(got.size(), 7u);
   EXPECT_EQ(got[0], 2);
   // The walk meets d2 before d3 in one direction and after it in the other.
@@ -452,16 +443,16 @@ TEST_F(PqTreeTest, TwoIndicatorsAreReportedLastMetFirst) {
 TEST_F(PqTreeTest, TheLastReplacementFreesTheWholeTree) {
   pq_tree T(4);
   buildQ1234(T);
-  graphlib::list<int> S = toList({2, 3}), U = toList({9}), out;
+  graphlib::list<int> S = listOf({2, 3}), U = listOf({9}), out;
   ASSERT_TRUE(T.replace(S, U, out));
-  S = toList({4, 9, 1});
+  S = listOf({4, 9, 1});
   U = graphlib::list<int>();
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(T.root, nullptr);
   for (int i = 0; i < T.leaves_size; i++) EXPECT_EQ(T.leaves[i], nullptr);
   // The tree can be planted again.
   S = graphlib::list<int>();
-  U = toList({3, 4});
+  U = listOf({3, 4});
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(shape(T), "P(3 4)");
 }
@@ -477,7 +468,7 @@ TEST_F(PqTreeTest, TheLeavesArrayGrowsByDoubling) {
     SCOPED_TRACE(c.number);
     pq_tree T(c.n);
     EXPECT_EQ(T.leaves_size, c.n == 0 ? 0 : c.n + 1);
-    graphlib::list<int> S, U = toList({c.number}), out;
+    graphlib::list<int> S, U = listOf({c.number}), out;
     ASSERT_TRUE(T.replace(S, U, out));
     EXPECT_EQ(T.leaves_size, c.size);
     EXPECT_EQ(shape(T), std::to_string(c.number));
@@ -505,17 +496,17 @@ TEST_F(PqTreeTest, UnacceptableNumbersAreRefusedBeforeAnythingChanges) {
     plantAndReduce(T, 4, {{1, 2}});
     std::string before = shape(T);
     int sizeBefore = T.leaves_size;
-    graphlib::list<int> S = toList(c.S), U = toList(c.U), out = toList({42});
+    graphlib::list<int> S = listOf(c.S), U = listOf(c.U), out = listOf({42});
     EXPECT_FALSE(T.replace(S, U, out));
-    EXPECT_EQ(toVector(U), c.U);
-    EXPECT_EQ(toVector(out), std::vector<int>({42}));
+    EXPECT_EQ(items(U), c.U);
+    EXPECT_EQ(items(out), std::vector<int>({42}));
     EXPECT_EQ(shape(T), before);
     EXPECT_EQ(T.leaves_size, sizeBefore);
     EXPECT_TRUE(T.ok);
     EXPECT_EQ(treeDefect(T, false), "");
     // Still usable afterwards.
-    S = toList({3, 4});
-    U = toList({8});
+    S = listOf({3, 4});
+    U = listOf({8});
     EXPECT_TRUE(T.replace(S, U, out));
   }
 }
@@ -536,12 +527,12 @@ TEST_F(PqTreeTest, MisuseIsReportedAndChangesNothing) {
     RecordingErrorHandler errors;
     pq_tree T(5);
     plantAndReduce(T, 4, {});
-    graphlib::list<int> S = toList(c.S), U = toList(c.U), out = toList({42});
+    graphlib::list<int> S = listOf(c.S), U = listOf(c.U), out = listOf({42});
     GraphlibError e = errors.raisedBy([&] { T.replace(S, U, out); });
     EXPECT_EQ(e, (GraphlibError{1, c.message}));
     EXPECT_EQ(shape(T), "P(1 2 3 4)");
-    EXPECT_EQ(toVector(S), c.S);
-    EXPECT_EQ(toVector(out), std::vector<int>({42}));
+    EXPECT_EQ(items(S), c.S);
+    EXPECT_EQ(items(out), std::vector<int>({42}));
     EXPECT_EQ(treeDefect(T, true), "");
   }
 }
@@ -549,13 +540,13 @@ TEST_F(PqTreeTest, MisuseIsReportedAndChangesNothing) {
 TEST_F(PqTreeTest, WholeTreePertinentWithNewLeavesMakesThemTheRoot) {
   pq_tree T(4);
   buildQ1234(T);
-  graphlib::list<int> S = toList({1, 2, 3, 4}), U = toList({5, 6}), out;
+  graphlib::list<int> S = listOf({1, 2, 3, 4}), U = listOf({5, 6}), out;
   ASSERT_TRUE(T.replace(S, U, out));
-  EXPECT_EQ(toVector(out), std::vector<int>({0, 1, 2, 3, 4}));
+  EXPECT_EQ(items(out), std::vector<int>({0, 1, 2, 3, 4}));
   EXPECT_EQ(shape(T), "P(5 6)");
   EXPECT_EQ(treeDefect(T, true), "");
-  S = toList({6});
-  U = toList({7});
+  S = listOf({6});
+  U = listOf({7});
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(shape(T), "P(5 7)");
 }
@@ -569,12 +560,12 @@ TEST_F(PqTreeTest, TreesDestroyedInTheMiddleOfAUseFreeEveryNode) {
     // A reduction read its indicators and was not followed by an update.
     pq_tree T(4);
     buildQ1234(T);
-    graphlib::list<int> S = toList({2, 3}), U = toList({9}), out;
+    graphlib::list<int> S = listOf({2, 3}), U = listOf({9}), out;
     ASSERT_TRUE(T.replace(S, U, out));
-    S = toList({1, 9});
+    S = listOf({1, 9});
     ASSERT_TRUE(T.reduction(S));
     T.pert_sequence(out);
-    EXPECT_EQ(split(toVector(out)).stamps.size(), 1u);
+    EXPECT_EQ(split(items(out)).stamps.size(), 1u);
   }
 }
 
@@ -593,7 +584,7 @@ TEST_F(PqTreeTest, DeletingThePertinentPartTakesItOutOfTheTree) {
   for (const Case& c : cases) {
     pq_tree T(4);
     plantAndReduce(T, 4, c.build);
-    graphlib::list<int> S = toList(c.S), out;
+    graphlib::list<int> S = listOf(c.S), out;
     ASSERT_TRUE(T.reduction(S));
     T.pert_sequence(out);
     T.del_pert_subtree();
@@ -608,7 +599,7 @@ TEST_F(PqTreeTest, AnArrayThatCannotBeMadeIsReported) {
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors.last(), (GraphlibError{1, "pq_tree: out of memory"}));
   EXPECT_EQ(T.leaves_size, 0);
-  graphlib::list<int> S, U = toList({1, 2}), out;
+  graphlib::list<int> S, U = listOf({1, 2}), out;
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(T.leaves_size, 32);
 }
@@ -638,7 +629,7 @@ TEST_F(PqTreeTest, ReductionsAgreeWithBruteForceOrders) {
         if (S.empty()) S.insert(1);
       }
       std::set<Order> expected = keepConsecutive(model, S);
-      graphlib::list<int> L = toList(Order(S.begin(), S.end()));
+      graphlib::list<int> L = listOf(Order(S.begin(), S.end()));
       std::string before = shape(T);
       bool reduced = T.reduction(L);
       ASSERT_EQ(reduced, !expected.empty())
@@ -663,7 +654,7 @@ TEST_F(PqTreeTest, ReplacementsAgreeWithBruteForceOrdersAndIndicators) {
     int n0 = 3 + static_cast<int>(rng() % 4);
     Order planted;
     for (int i = 0; i < n0; i++) planted.push_back(next++);
-    graphlib::list<int> S, U = toList(planted), out;
+    graphlib::list<int> S, U = listOf(planted), out;
     ASSERT_TRUE(T.replace(S, U, out));
     std::set<Order> model = permutations(planted);
     // Per live indicator: the leaves descending from those on its sib1 and sib2 sides.
@@ -692,13 +683,13 @@ TEST_F(PqTreeTest, ReplacementsAgreeWithBruteForceOrdersAndIndicators) {
       if (!last)
         for (int i = 0; i < u; i++) newLeaves.push_back(next++);
       std::set<Order> reduced = keepConsecutive(model, s);
-      S = toList(Order(s.begin(), s.end()));
-      U = toList(newLeaves);
+      S = listOf(Order(s.begin(), s.end()));
+      U = listOf(newLeaves);
       bool replaced = T.replace(S, U, out);
       ASSERT_EQ(replaced, !reduced.empty()) << "step " << k;
       if (!replaced) break;
 
-      Sequence seq = split(toVector(out));
+      Sequence seq = split(items(out));
       ASSERT_EQ(std::set<int>(seq.leaves.begin(), seq.leaves.end()), s);
       ASSERT_EQ(seq.leaves.size(), s.size());
       bool isBlock = false;
@@ -824,7 +815,7 @@ TEST_F(PqTreeTest, LongRunsOfReplacementsOnLargerTrees) {
     int next = 0;
     Order planted;
     for (int i = 0; i < 20; i++) planted.push_back(next++);
-    graphlib::list<int> S, U = toList(planted), out;
+    graphlib::list<int> S, U = listOf(planted), out;
     ASSERT_TRUE(T.replace(S, U, out));
     std::set<int> stampsRead;
     int k = 2;
@@ -838,10 +829,10 @@ TEST_F(PqTreeTest, LongRunsOfReplacementsOnLargerTrees) {
       int u = o.size() > 36 ? 1 : 1 + static_cast<int>(rng() % 3);
       Order newLeaves;
       for (int i = 0; i < u; i++) newLeaves.push_back(next++);
-      S = toList(block);
-      U = toList(newLeaves);
+      S = listOf(block);
+      U = listOf(newLeaves);
       ASSERT_TRUE(T.replace(S, U, out)) << "step " << k << ": " << shape(T);
-      Sequence seq = split(toVector(out));
+      Sequence seq = split(items(out));
       std::sort(block.begin(), block.end());
       std::sort(seq.leaves.begin(), seq.leaves.end());
       ASSERT_EQ(seq.leaves, block);
@@ -861,7 +852,7 @@ TEST_F(PqTreeTest, LongRunsOfReplacementsOnLargerTrees) {
     }
     Order rest;
     randomFrontier(T.root, rng, rest);
-    S = toList(rest);
+    S = listOf(rest);
     U = graphlib::list<int>();
     ASSERT_TRUE(T.replace(S, U, out));
     EXPECT_EQ(T.root, nullptr);

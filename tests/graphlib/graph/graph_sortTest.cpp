@@ -28,23 +28,12 @@ using testing_support::edgeIds;
 using testing_support::Ids;
 using testing_support::ids;
 using testing_support::inIds;
+using testing_support::listOf;
 using testing_support::nodeIds;
 using testing_support::outIds;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
 using testing_support::RecordingErrorHandler;
-
-graphlib::list<edge> listOf(const std::vector<edge>& v) {
-  graphlib::list<edge> L;
-  for (edge e : v) L.append(e);
-  return L;
-}
-
-graphlib::list<node> listOf(const std::vector<node>& v) {
-  graphlib::list<node> L;
-  for (node x : v) L.append(x);
-  return L;
-}
 
 // Everything the sorts may change, as indices.
 struct Shape {

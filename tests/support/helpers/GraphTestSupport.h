@@ -3,6 +3,7 @@
 // and adjacency lists as index sequences), and a graph that records its handler calls.
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +71,19 @@ std::vector<T> items(const graphlib::list<T>& L) {
   std::vector<T> out;
   for (graphlib::dlink* it = L.first(); it; it = it->succ) out.push_back(L.contents(it));
   return out;
+}
+
+// The reverse of items: a graphlib list holding xs in order.
+template <class T>
+graphlib::list<T> listOf(const std::vector<T>& xs) {
+  graphlib::list<T> L;
+  for (const T& x : xs) L.append(x);
+  return L;
+}
+
+template <class T>
+graphlib::list<T> listOf(std::initializer_list<T> xs) {
+  return listOf(std::vector<T>(xs));
 }
 
 inline Ids ids(const graphlib::list<edge>& L) { return ids(items(L)); }
