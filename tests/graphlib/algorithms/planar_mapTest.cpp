@@ -13,6 +13,7 @@
 
 #include "FaceTracing.h"
 #include "GraphInvariants.h"
+#include "GraphTestSupport.h"
 #include "RecordingErrorHandler.h"
 #include "graphlib/algorithms/components.h"
 #include "graphlib/algorithms/graph_properties.h"
@@ -24,25 +25,15 @@ using graphlib::edge;
 using graphlib::face;
 using graphlib::graph;
 using graphlib::node;
+using testing_support::addEdges;
+using testing_support::addNodes;
 using testing_support::faceCellsDefect;
 using testing_support::graphDefect;
 using testing_support::GraphlibError;
+using testing_support::items;
 using testing_support::RecordingErrorHandler;
 using testing_support::traceMap;
 using testing_support::tracedGenus;
-
-std::vector<node> addNodes(graph& G, int n) {
-  std::vector<node> v;
-  for (int i = 0; i < n; i++) v.push_back(G.new_node());
-  return v;
-}
-
-template <class T>
-std::vector<T> items(const graphlib::list<T>& L) {
-  std::vector<T> out;
-  for (graphlib::dlink* it = L.first(); it; it = it->succ) out.push_back(L.contents(it));
-  return out;
-}
 
 // A pair of opposite edges linked as reversals; returns the first.
 edge addPair(graph& G, node u, node v) {
@@ -50,6 +41,12 @@ edge addPair(graph& G, node u, node v) {
   edge r = G.new_edge(v, u);
   G.set_reversal(e, r);
   return e;
+}
+
+// Each edge's reversal against the one expected (nil for none).
+void expectReversals(const std::vector<edge>& E, const std::vector<edge>& expected) {
+  ASSERT_EQ(E.size(), expected.size());
+  for (std::size_t k = 0; k < E.size(); ++k) EXPECT_EQ(E[k]->rev, expected[k]) << "edge " << k;
 }
 
 // Captures what an operation writes to standard output.
@@ -67,13 +64,9 @@ std::string stdoutOf(F f) {
 TEST(MakeMap, PairsEachEdgeWithTheOppositeEdgeCountedFromTheEndAndLeavesSurplusUnpaired) {
   graph G;
   auto v = addNodes(G, 2);
-  edge a = G.new_edge(v[0], v[1]);
-  edge b = G.new_edge(v[0], v[1]);
-  edge c = G.new_edge(v[1], v[0]);
+  auto [a, b, c] = addEdges(G, v, {{0, 1}, {0, 1}, {1, 0}});
   EXPECT_FALSE(G.make_map());
-  EXPECT_EQ(a->rev, c);
-  EXPECT_EQ(c->rev, a);
-  EXPECT_EQ(b->rev, nullptr);
+  expectReversals({a, b, c}, {c, nullptr, a});
 
   graphlib::list<edge> R;
   edge sentinel = G.new_edge(v[1], v[1]);  // R is appended to, not cleared
@@ -99,13 +92,9 @@ TEST(MakeMap, PairsEachEdgeWithTheOppositeEdgeCountedFromTheEndAndLeavesSurplusU
 TEST(MakeMap, PairingFollowsTheSortedMergeWhenTheLargerIndexComesFirst) {
   graph G;
   auto v = addNodes(G, 2);
-  edge a = G.new_edge(v[1], v[0]);
-  edge b = G.new_edge(v[1], v[0]);
-  edge c = G.new_edge(v[0], v[1]);
+  auto [a, b, c] = addEdges(G, v, {{1, 0}, {1, 0}, {0, 1}});
   EXPECT_FALSE(G.make_map());
-  EXPECT_EQ(a->rev, nullptr);
-  EXPECT_EQ(b->rev, c);
-  EXPECT_EQ(c->rev, b);
+  expectReversals({a, b, c}, {nullptr, c, b});
 }
 
 TEST(MakeMap, LoopsPairAmongThemselvesAndKeptReversalsStay) {
@@ -117,10 +106,7 @@ TEST(MakeMap, LoopsPairAmongThemselvesAndKeptReversalsStay) {
   edge p = addPair(G, v[1], v[2]);
   edge q = p->rev;
   EXPECT_FALSE(G.make_map());
-  EXPECT_EQ(l1->rev, l2);
-  EXPECT_EQ(l2->rev, l1);
-  EXPECT_EQ(lone->rev, nullptr);
-  EXPECT_EQ(p->rev, q);
+  expectReversals({l1, l2, lone, p}, {l2, l1, nullptr, q});
 
   graph E;
   EXPECT_TRUE(E.make_map());
