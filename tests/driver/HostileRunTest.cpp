@@ -2,7 +2,6 @@
 // each ends with its result files whole, or with a message and status 1.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -19,6 +18,7 @@ namespace {
 using testing_support::ChildSetup;
 using testing_support::ProcessResult;
 using testing_support::TempDir;
+using testing_support::filesIn;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
@@ -28,14 +28,9 @@ using testing_support::testData;
 // The files of a folder whose names end in `suffix`.
 std::vector<std::string> filesEndingIn(const std::string& folder, const std::string& suffix) {
   std::vector<std::string> names;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (const dirent* e = readdir(d)) {
-      const std::string name = e->d_name;
-      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-        names.push_back(name);
-    }
-    closedir(d);
-  }
+  for (const std::string& name : filesIn(folder))
+    if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      names.push_back(name);
   return names;
 }
 

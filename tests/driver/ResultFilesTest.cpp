@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +27,7 @@ using testing_support::seedOf;
 using testing_support::setOf;
 using testing_support::shift;
 using testing_support::TempDir;
+using testing_support::filesIn;
 
 const char* const kHeader =
     "Molecules: \n"
@@ -266,18 +266,6 @@ class FileSizeLimit {
   rlimit m_old;
   void (*m_handler)(int);
 };
-
-// The files in the folder, sorted.
-std::vector<std::string> filesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(folder.c_str())) {
-    while (const dirent* e = readdir(d))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The pair file is longer than the triple file: with room for the triple file
 // only, the pair file is reported and leaves nothing behind, not a cut file.

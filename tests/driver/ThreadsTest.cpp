@@ -4,8 +4,6 @@
 // differ. Also the choice of the thread count.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <regex>
 #include <sstream>
@@ -20,6 +18,7 @@
 namespace {
 
 using testing_support::ProcessResult;
+using testing_support::filesIn;
 using testing_support::TempDir;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
@@ -40,19 +39,6 @@ std::vector<std::string> writeFamily(const TempDir& dir) {
     names.push_back("s" + std::to_string(k) + ".pdb");
     dir.write(names.back(), testing_support::pdbText(chain));
   }
-  return names;
-}
-
-std::vector<std::string> filesIn(const std::string& path) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(path.c_str())) {
-    while (dirent* e = readdir(d)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
   return names;
 }
 

@@ -47,6 +47,9 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
 
+// The names in a folder but "." and "..", sorted; none when it cannot be read.
+std::vector<std::string> filesIn(const std::string& folder);
+
 // Path of a file in the tests' data folder.
 std::string testData(const std::string& name);
 
