@@ -69,13 +69,13 @@ class ParallelPivots {
         m_iterations(Parameters::getInt(Param::ExtIterations)),
         m_thr(Parameters::getFloat(Param::ExtThr)),
         m_console(Format::of(std::cout)),
-        // Pivots past the one the ranking waits for hold their results until
-        // it gets to them; this many at most are under way or waiting.
-        m_window(static_cast<std::size_t>(threads) + 2),
         // An engine holds its pivot's fragment pairs and seeds, the bulk of a
         // run's memory, and shares its fragment search with idle workers: a
         // third of the workers run engines.
-        m_engines(std::max(1, (threads + 2) / 3)) {
+        m_engines(std::max(1, (threads + 2) / 3)),
+        // Pivots past the one the ranking waits for hold their seeds until it
+        // gets to them; this many at most are under way or waiting.
+        m_window(static_cast<std::size_t>(m_engines) + 1) {
     for (int r : pivots) {
       m_work.emplace_back(new PivotWork);
       m_work.back()->r = r;
@@ -242,8 +242,8 @@ class ParallelPivots {
   const int m_iterations;
   const float m_thr;
   const Format m_console;
-  const std::size_t m_window;
   const int m_engines;  // engines that may run at once
+  const std::size_t m_window;
 
   std::mutex m_mutex;
   std::condition_variable m_workReady;

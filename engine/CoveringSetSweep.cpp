@@ -213,8 +213,8 @@ void CoveringSetSweep::handleStretch(int p, int e) {
 
 void CoveringSetSweep::offerSeed(std::size_t n, MultSeqBlock* msb) {
   SeedHeap& heap = m_seedHeaps[n];
-  if (!admits(heap, m_heapBound, [msb](const MultSeqBlock* top) { return top->score < msb->score; })) return;
-  heap.push(new MultSeqBlock(*msb));
+  if (!admits(heap, m_heapBound, [msb](const HeldSeed* top) { return top->score < msb->score; })) return;
+  heap.push(new HeldSeed{msb->score, m_chosen, m_ids});
   evictBeyondBound(heap, m_heapBound);
 }
 
@@ -245,8 +245,12 @@ void CoveringSetSweep::handBack(std::vector<std::vector<EventSet*> >& results,
   }
   for (std::size_t m = 0; m < m_seedHeaps.size(); ++m) {
     while (!m_seedHeaps[m].empty()) {
-      msbResults[m].push_back(m_seedHeaps[m].top());
+      const std::unique_ptr<HeldSeed> held(m_seedHeaps[m].top());
       m_seedHeaps[m].pop();
+      // Made as the scoring made it, then copied, as every seed handed back is.
+      MultSeqBlock made(held->pairs, held->ids, m_ref);
+      made.score = held->score;
+      msbResults[m].push_back(new MultSeqBlock(made));
     }
   }
 }

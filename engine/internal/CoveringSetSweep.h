@@ -37,7 +37,19 @@ struct IntsHash {
 class CoveringSetSweep {
  public:
   using SetHeap = std::priority_queue<EventSet*, std::vector<EventSet*>, EventSet>;
-  using SeedHeap = std::priority_queue<MultSeqBlock*, std::vector<MultSeqBlock*>, CompareMultSeqBlock>;
+  // A seed the heaps hold: its score and, per slot, the fragment pair and
+  // structure it is made of when handed back. The pairs outlive the heaps, so
+  // a held seed costs a few words per slot rather than copies of its pairs.
+  struct HeldSeed {
+    float score;
+    std::vector<FastSeqBlock*> pairs;
+    std::vector<int> ids;
+  };
+  // Heap order of seeds: the lowest score on top.
+  struct CompareHeldSeed {
+    bool operator()(const HeldSeed* a, const HeldSeed* b) const { return a->score > b->score; }
+  };
+  using SeedHeap = std::priority_queue<HeldSeed*, std::vector<HeldSeed*>, CompareHeldSeed>;
 
   // `slots` structures follow the pivot `ref` in `molecules`; the timers
   // accumulate the seed scoring (test1), the set and seed making (test2) and
@@ -55,6 +67,7 @@ class CoveringSetSweep {
   void sweep();
   // Empties the heaps into entries 0..slots-1: sets first, then seeds, each
   // entry in ascending length or score. The caller owns what it receives.
+  // The fragment pairs of the sweep must still be there.
   void handBack(std::vector<std::vector<EventSet*> >& results,
                 std::vector<std::vector<MultSeqBlock*> >& msbResults);
   // Frees the event lists and forgets the seeds met.

@@ -159,7 +159,7 @@ TEST_F(Sweep, FullHeapKeepsTheEarlierOfEqualKeys) {
   ASSERT_EQ(sweep.setHeaps()[0].size(), 1u);
   EXPECT_EQ(sweep.setHeaps()[0].top()->start, 0);
   ASSERT_EQ(sweep.seedHeaps()[0].size(), 1u);
-  EXPECT_EQ(sweep.seedHeaps()[0].top()->blocks[0]->i, 0);
+  EXPECT_EQ(sweep.seedHeaps()[0].top()->pairs[0]->i, 0);
   EXPECT_EQ(sweep.seedHeaps()[0].top()->score, 40.0f);
 }
 
