@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
-#include <limits>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <limits>
 
 #include "driver/TwoStreams.h"
 #include "engine/EventSet.h"
@@ -41,36 +41,34 @@ void SolutionRanking::takeIteration(std::vector<std::vector<EventSet*> >& result
                                     std::vector<AtomMolecule*>& mols) {
   const int iterations = Parameters::getInt(Param::ExtIterations);
   const float thr = Parameters::getFloat(Param::ExtThr);
-  const int bound = Parameters::getInt(Param::bvResNum);
-  retainSets(results);
   // Refining a seed reads nothing the ranking holds, so each seed is refined
   // just before it is retained, and one turned away frees its table at once.
   SlotCorrespondenceCache cache;
-  for (std::vector<MultSeqBlock*>& seeds : msbResults)
-    for (MultSeqBlock*& seed : seeds) {
-      refine(*seed, mols, iterations, thr, &cache);
-      dropTableIfUnprinted(*seed);
-      retainSeed(seed, mols, bound);
-      seed = nullptr;
-    }
-  dropUnprintedTables();
-}
-
-void SolutionRanking::retainSets(std::vector<std::vector<EventSet*> >& results) {
-  for (std::vector<EventSet*>& sets : results)
-    for (EventSet*& set : sets) {
-      retainSet(set);
-      set = nullptr;
-    }
+  take(results, msbResults, mols, [&](MultSeqBlock& seed) {
+    refine(seed, mols, iterations, thr, &cache);
+    dropTableIfUnprinted(seed);
+  });
 }
 
 void SolutionRanking::takeRefined(std::vector<std::vector<EventSet*> >& results,
                                   std::vector<std::vector<MultSeqBlock*> >& msbResults,
                                   const std::vector<AtomMolecule*>& mols) {
+  take(results, msbResults, mols, [](MultSeqBlock&) {});
+}
+
+template <class Prepare>
+void SolutionRanking::take(std::vector<std::vector<EventSet*> >& results,
+                           std::vector<std::vector<MultSeqBlock*> >& msbResults,
+                           const std::vector<AtomMolecule*>& mols, Prepare prepare) {
   const int bound = Parameters::getInt(Param::bvResNum);
-  retainSets(results);
+  for (std::vector<EventSet*>& sets : results)
+    for (EventSet*& set : sets) {
+      retainSet(set);
+      set = nullptr;
+    }
   for (std::vector<MultSeqBlock*>& seeds : msbResults)
     for (MultSeqBlock*& seed : seeds) {
+      prepare(*seed);
       retainSeed(seed, mols, bound);
       seed = nullptr;
     }

@@ -70,8 +70,11 @@ class SolutionRanking {
   const std::vector<std::vector<SubsetHeap> >& subsetHeaps() const { return m_subsetHeaps; }
 
  private:
-  // Retains or deletes every set of one pivot, in order.
-  void retainSets(std::vector<std::vector<EventSet*> >& results);
+  // Retains or deletes every set, then every seed of one pivot, in order,
+  // each seed after prepare(seed).
+  template <class Prepare>
+  void take(std::vector<std::vector<EventSet*> >& results, std::vector<std::vector<MultSeqBlock*> >& msbResults,
+            const std::vector<AtomMolecule*>& mols, Prepare prepare);
   // Frees the tables of retained seeds that can no longer be among those the
   // result files show.
   void dropUnprintedTables();

@@ -67,19 +67,16 @@ void refit(SlotOutcome& outcome, const AtomMolecule& pivot, const AtomMolecule& 
   outcome.refit = outcome.match.rigidTrans();
 }
 
-void refitSlot(MultSeqBlock& msb, std::size_t k, FMatch& match, const AtomMolecule& pivot,
-               const AtomMolecule& structure) {
-  SlotOutcome outcome{std::move(match), false, RigidTrans3()};
-  refit(outcome, pivot, structure);
-  match = std::move(outcome.match);
+// Gives slot k the outcome's refit, if it has one.
+void takeRefit(MultSeqBlock& msb, std::size_t k, const SlotOutcome& outcome) {
   if (!outcome.refitted) return;
   delete msb.trans[k];
   msb.trans[k] = new RigidTrans3(outcome.refit);
 }
 
 // The correspondence of a structure placed on the pivot by `trans`, and its refit.
-SlotOutcome slotOutcome(const AtomMolecule& pivot, const AtomMolecule& structure,
-                                             const RigidTrans3& trans, float thr) {
+SlotOutcome slotOutcome(const AtomMolecule& pivot, const AtomMolecule& structure, const RigidTrans3& trans,
+                        float thr) {
   // The thread's copy keeps its storage from one slot to the next.
   static thread_local AtomMolecule moved;
   moved = structure;
@@ -96,9 +93,8 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
   const AtomMolecule& pivot = *mols[static_cast<std::size_t>(ref)];
   const int n = getMolNum();
   std::vector<int> count(pivot.size(), 0);
-  // Without a cache the outcomes live here; with one, in the cache.
-  std::vector<SlotOutcome> own;
-  if (!cache) own.reserve(blocks.size());
+  SlotCorrespondenceCache ownCache;
+  if (!cache) cache = &ownCache;
   std::vector<const FMatch*> matches(static_cast<std::size_t>(n), nullptr);
   for (std::size_t k = 0; k < blocks.size(); ++k) {
     const int s = static_cast<int>(k) + 1;
@@ -106,21 +102,10 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
     if (!blocks[k]) Fatal::report(std::cout, "error");
     const int id = ids[k];
     const AtomMolecule& structure = *mols[static_cast<std::size_t>(id)];
-    const SlotOutcome* outcome = cache ? cache->find(ref, id, *trans[k]) : nullptr;
-    if (!outcome) {
-      SlotOutcome fresh = slotOutcome(pivot, structure, *trans[k], thr);
-      if (cache) {
-        outcome = &cache->insert(ref, id, *trans[k], std::move(fresh));
-      } else {
-        own.push_back(std::move(fresh));
-        outcome = &own.back();
-      }
-    }
+    const SlotOutcome* outcome = cache->find(ref, id, *trans[k]);
+    if (!outcome) outcome = &cache->insert(ref, id, *trans[k], slotOutcome(pivot, structure, *trans[k], thr));
     matches[k] = &outcome->match;
-    if (outcome->refitted) {
-      delete trans[k];
-      trans[k] = new RigidTrans3(outcome->refit);
-    }
+    takeRefit(*this, k, *outcome);
     for (std::size_t p = 0; p < outcome->match.size(); ++p) {
       const unsigned r = outcome->match[static_cast<unsigned>(p)].model;
       if (count[r] == s - 1) count[r] = s;
@@ -143,7 +128,6 @@ std::vector<std::vector<int> > MultSeqBlock::multCorrespondence(std::vector<Atom
       table.back()[0] = static_cast<int>(r);
     }
   for (std::size_t k = 0; k < matches.size(); ++k) {
-    if (!matches[k]) continue;
     for (std::size_t p = 0; p < matches[k]->size(); ++p) {
       const FMatch::ParticleMatch& pair = (*matches[k])[static_cast<unsigned>(p)];
       if (count[pair.model] == n)
@@ -218,6 +202,8 @@ void MultSeqBlock::extend(std::vector<AtomMolecule*>& mols, float thr) {
     for (const std::vector<int>& row : table)
       if (row.size() > static_cast<std::size_t>(k) + 1)
         match.add(static_cast<unsigned>(row[0]), static_cast<unsigned>(row[static_cast<std::size_t>(k) + 1]));
-    refitSlot(*this, static_cast<std::size_t>(k), match, pivot, *mols[static_cast<std::size_t>(ids[k])]);
+    SlotOutcome outcome{std::move(match), false, RigidTrans3()};
+    refit(outcome, pivot, *mols[static_cast<std::size_t>(ids[k])]);
+    takeRefit(*this, static_cast<std::size_t>(k), outcome);
   }
 }

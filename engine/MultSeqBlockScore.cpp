@@ -65,10 +65,8 @@ void MultSeqBlock::getCorrespondenceSize(MultSeqBlock& msb, const std::vector<At
     return Sel::admit(a, b, value);
   };
   const AtomMolecule& pivot = *mols[static_cast<std::size_t>(msb.ref)];
-  if (!cache) {
-    internal::forEachCoreResidue(pivot, others, transforms, thr, n, admit, [&score](int) { score += 1.0f; });
-    return;
-  }
+  CoreHitCache ownCache;
+  if (!cache) cache = &ownCache;
   // Per slot the residues it covers, worked out once per placement.
   static thread_local std::vector<const std::vector<std::uint64_t>*> slotHits;
   slotHits.clear();

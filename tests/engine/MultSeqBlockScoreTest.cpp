@@ -251,6 +251,10 @@ TEST_F(CoreScore, CachedPlacementsGiveTheScoresWorkedOutAnew) {
       fresh.calcScore(pool.s.list(), 3.0f);
       cached.calcScore(pool.s.list(), 3.0f, &cache);
       ASSERT_EQ(cached.score, fresh.score) << "setting " << setting << ", trial " << trial;
+      // Plain distance scoring also against the independent count.
+      if (setting == 0) {
+        ASSERT_EQ(fresh.score, static_cast<float>(bruteForceCore(pool.s, fresh, 3.0f)));
+      }
       if (fresh.score > 20.0f) ++scoredAbove;
     }
     // Each placement was worked out once, and the seeds were not all empty.
