@@ -35,33 +35,50 @@ class PlacementCache {
   // The value kept for structure `id` placed on pivot `ref` by `trans`, or null.
   const Value* find(int ref, int id, const RigidTrans3& trans) const {
     const Placement key = Placement::of(ref, id, trans);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const auto it = m_values.find(key);
-    return it == m_values.end() ? nullptr : &it->second;
+    const std::size_t h = PlacementHash()(key);
+    const Shard& shard = m_shards[shardOf(h)];
+    std::lock_guard<std::mutex> lock(shard.mutex);
+    const auto it = shard.values.find(key);
+    return it == shard.values.end() ? nullptr : &it->second;
   }
 
   // Keeps the value unless one is kept already; returns the kept one, which
   // stays in place until clear() (map nodes do not move as the table grows).
   const Value& insert(int ref, int id, const RigidTrans3& trans, Value value) {
     const Placement key = Placement::of(ref, id, trans);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_values.emplace(key, std::move(value)).first->second;
+    Shard& shard = m_shards[shardOf(PlacementHash()(key))];
+    std::lock_guard<std::mutex> lock(shard.mutex);
+    return shard.values.emplace(key, std::move(value)).first->second;
   }
 
   // Frees every value; none found before may be used after.
   void clear() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::unordered_map<Placement, Value, PlacementHash>().swap(m_values);
+    for (Shard& shard : m_shards) {
+      std::lock_guard<std::mutex> lock(shard.mutex);
+      std::unordered_map<Placement, Value, PlacementHash>().swap(shard.values);
+    }
   }
 
   std::size_t size() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_values.size();
+    std::size_t n = 0;
+    for (const Shard& shard : m_shards) {
+      std::lock_guard<std::mutex> lock(shard.mutex);
+      n += shard.values.size();
+    }
+    return n;
   }
 
  private:
-  mutable std::mutex m_mutex;
-  std::unordered_map<Placement, Value, PlacementHash> m_values;
+  // Workers refining one pivot's seeds look placements up all the time: the
+  // entries are spread over several locks so that they seldom wait.
+  static constexpr std::size_t kShards = 16;
+  static std::size_t shardOf(std::size_t hash) { return (hash >> 40) % kShards; }
+
+  struct Shard {
+    mutable std::mutex mutex;
+    std::unordered_map<Placement, Value, PlacementHash> values;
+  };
+  Shard m_shards[kShards];
 };
 
 // Per placement, the pivot residues it covers in seed scoring (one bit each).
