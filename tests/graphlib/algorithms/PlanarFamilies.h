@@ -79,6 +79,42 @@ inline Pairs grid(int rows, int cols) {
   return p;
 }
 
+// Deep inputs: nodes and edges made in order (i -> i+1), so that a search
+// from node 0 goes as deep as the graph is long.
+inline Pairs path(int n) {
+  Pairs p{n, {}};
+  for (int v = 0; v + 1 < n; v++) p.edges.emplace_back(v, v + 1);
+  return p;
+}
+
+inline Pairs cycle(int n) {
+  Pairs p = path(n);
+  p.edges.emplace_back(n - 1, 0);
+  return p;
+}
+
+// A triangulated strip: edges i -> i+1 and i -> i+2.
+inline Pairs strip(int n) {
+  Pairs p{n, {}};
+  for (int v = 0; v + 1 < n; v++) {
+    p.edges.emplace_back(v, v + 1);
+    if (v + 2 < n) p.edges.emplace_back(v, v + 2);
+  }
+  return p;
+}
+
+// The size of a deep input: the sanitizers take far more stack per frame, so
+// a smaller input is as deep for them, and runs in the suite's time.
+inline int deepSize(int plain, int sanitized) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  (void)plain;
+  return sanitized;
+#else
+  (void)sanitized;
+  return plain;
+#endif
+}
+
 inline Pairs tree(int n, Rng& rng) {
   Pairs p{n, {}};
   for (int v = 1; v < n; v++) p.edges.emplace_back(pick(rng, 0, v - 1), v);
