@@ -6,9 +6,10 @@
 #include "engine/FastSeqBlock.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
+#include "support/Fatal.h"
+#include "support/Log.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
-#include "support/Fatal.h"
 
 namespace EngineSettings {
 
@@ -36,7 +37,9 @@ void apply() {
         AminoAcidType::m_state = new AminoAcid_HHAG_Type();
         break;
       default:
+        // The console line has no line end; the run log's line has one.
         std::cout << "Program parameter BioCore has not a legal value: " << bioCore;
+        Log::fout << "Program parameter BioCore has not a legal value: " << bioCore << std::endl;
         Fatal::stop();
     }
   }

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "support/Fatal.h"
+#include "support/Log.h"
 #include "support/StringUtils.h"
 
 AminoAcidType* AminoAcidType::m_state = nullptr;
@@ -30,6 +31,13 @@ bool sameClass(const std::uint32_t* table, char a, char b) {
   const std::uint32_t ca = ia >= 0 && ia < kResidueClassCodes ? table[ia] : 0;
   const std::uint32_t cb = ib >= 0 && ib < kResidueClassCodes ? table[ib] : 0;
   return ca == cb;
+}
+
+// The class file is read after the run log holds the parameter table: the
+// reason the run stops goes there too.
+[[noreturn]] void refuse(const char* what, const std::string& file) {
+  Log::fout << what << file << std::endl;
+  Fatal::report(std::cout, what, file);
 }
 
 std::string describe(char c) {
@@ -71,11 +79,12 @@ bool AminoAcid_HPMPAG_Type::equivalent(char a, char b) const { return sameClass(
 AminoAcid_UserType::AminoAcid_UserType(const std::string& file) {
   if (m_classification) return;
   // Only a regular file can be a class file: a folder or a device (endless
-  // or unreadable) is refused as a missing file is.
+  // or unreadable) opens but cannot be read as one.
   struct stat info;
+  const bool exists = ::stat(file.c_str(), &info) == 0;
   std::ifstream in;
-  if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) in.open(file);
-  if (!in.is_open()) Fatal::report(std::cout, "Can't open file ", file);
+  if (exists && S_ISREG(info.st_mode)) in.open(file);
+  if (!in.is_open()) refuse(exists && !S_ISREG(info.st_mode) ? "Can't read file " : "Can't open file ", file);
   m_classification = newTable();
   std::uint32_t lineNumber = 0;
   while (in.good()) {
@@ -95,7 +104,7 @@ AminoAcid_UserType::AminoAcid_UserType(const std::string& file) {
       m_classification[code] = lineNumber;
     }
   }
-  if (in.bad()) Fatal::report(std::cout, "Can't open file ", file);
+  if (in.bad()) refuse("Can't read file ", file);
 }
 
 bool AminoAcid_UserType::equivalent(char a, char b) const { return sameClass(m_classification, a, b); }

@@ -45,7 +45,9 @@ class AminoAcid_HPMPAG_Type : public AminoAcidType {
 
 // Classes read from a text file, one class per line: line n gives class n to
 // every character on it that is not white space. A file that cannot be opened
-// ends the process with "Can't open file " and its name on standard output.
+// ends the process with "Can't open file " and its name on standard output, one
+// that opens but cannot be read as text (a folder, a device) with "Can't read
+// file " and its name; the run log gets the same line.
 class AminoAcid_UserType : public AminoAcidType {
  public:
   explicit AminoAcid_UserType(const std::string& file);

@@ -121,24 +121,50 @@ TEST_F(EngineSettingsDeathTest, IllegalBioCoreEndsTheRunWithoutALineEnd) {
       testing::ExitedWithCode(1), "^Program parameter BioCore has not a legal value: 4$");
 }
 
-// A class file that is missing, or cannot be read as a text file (a folder,
-// an endless device), is refused alike, after the parameter table is logged.
-TEST(EngineSettingsRun, UserClassesNeedTheirFile) {
-  for (const char* kind : {"missing", "folder", "device"}) {
+// A start-up stop in the engine settings comes after the parameter table is
+// logged: the run log holds the table, then the message. A class file that is
+// missing cannot be opened; a folder or an endless device opens but cannot be
+// read as a text file.
+TEST(EngineSettingsRun, StopsAreLoggedAfterTheTable) {
+  const struct {
+    const char* name;
+    const char* params;
+    const char* biocore;  // "folder", "device" or "" for none
+    const char* console;  // after the version line; the BioCore message has no line end
+    const char* logged;   // the run log's last line
+  } cases[] = {
+      {"missing class file", "Scoring 2\nBioCore 0\n", "", "Can't open file biocore.in\n",
+       "Can't open file biocore.in\n"},
+      {"class file a folder", "Scoring 2\nBioCore 0\n", "folder", "Can't read file biocore.in\n",
+       "Can't read file biocore.in\n"},
+      {"class file a device", "Scoring 2\nBioCore 0\n", "device", "Can't read file biocore.in\n",
+       "Can't read file biocore.in\n"},
+      {"BioCore 4", "Scoring 2\nBioCore 4\n", "", "Program parameter BioCore has not a legal value: 4",
+       "Program parameter BioCore has not a legal value: 4\n"},
+      {"BioCore -1", "Scoring 2\nBioCore -1\n", "", "Program parameter BioCore has not a legal value: -1",
+       "Program parameter BioCore has not a legal value: -1\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     TempDir dir;
-    dir.write("params.txt", "Scoring 2\nBioCore 0\n");
-    if (std::string(kind) == "folder") {
+    dir.write("params.txt", c.params);
+    if (std::string(c.biocore) == "folder") {
       ASSERT_EQ(mkdir(dir.file("biocore.in").c_str(), 0755), 0);
     }
-    if (std::string(kind) == "device") {
+    if (std::string(c.biocore) == "device") {
       ASSERT_EQ(symlink("/dev/zero", dir.file("biocore.in").c_str()), 0);
     }
     ProcessResult r = runProcess({QUORVALIN_BINARY, testData("1sp1.pdb"), testData("1sp2.pdb")}, dir.path());
-    EXPECT_EQ(r.exitStatus, 1) << kind;
-    EXPECT_EQ(r.out, "Version 1.93\nCan't open file biocore.in\n") << kind;
+    EXPECT_EQ(r.exitStatus, 1);
+    EXPECT_EQ(r.out, std::string("Version 1.93\n") + c.console);
     const std::string log = dir.read("log_quorvalin.txt");
-    EXPECT_EQ(log.rfind("########### Program Parameters ##################\n", 0), 0u) << kind;
-    EXPECT_NE(log.find("BioCore\t(Int)\t0\n"), std::string::npos) << kind;
+    EXPECT_EQ(log.rfind("########### Program Parameters ##################\n", 0), 0u) << log;
+    EXPECT_NE(log.find(std::string("\n#################################################\n") + c.logged), std::string::npos)
+        << log;
+    const std::string tail = c.logged;
+    ASSERT_GE(log.size(), tail.size());
+    EXPECT_EQ(log.substr(log.size() - tail.size()), tail) << log;
+    EXPECT_FALSE(dir.exists("2_sol.res"));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -130,17 +131,23 @@ TEST(AminoAcidTypeDeathTest, SecondConstructionDoesNotReadItsFile) {
       ::testing::ExitedWithCode(0), "");
 }
 
-TEST(AminoAcidTypeDeathTest, MissingFileEndsTheRunWithStatusOne) {
-  TempDir dir;
-  const std::string out = dir.file("stdout.txt");
-  EXPECT_EXIT(
-      {
-        if (chdir(dir.path().c_str()) != 0) std::_Exit(2);
-        const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || dup2(fd, 1) < 0) std::_Exit(2);
-        AminoAcid_UserType classes("biocore.in");
-        std::_Exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(testing_support::readFile(out), "Can't open file biocore.in\n");
+// A missing class file cannot be opened; a folder opens but cannot be read.
+TEST(AminoAcidTypeDeathTest, UnusableFileEndsTheRunWithStatusOne) {
+  for (const bool folder : {false, true}) {
+    TempDir dir;
+    if (folder) {
+      ASSERT_EQ(mkdir(dir.file("biocore.in").c_str(), 0755), 0);
+    }
+    const std::string out = dir.file("stdout.txt");
+    EXPECT_EXIT(
+        {
+          if (chdir(dir.path().c_str()) != 0) std::_Exit(2);
+          const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+          if (fd < 0 || dup2(fd, 1) < 0) std::_Exit(2);
+          AminoAcid_UserType classes("biocore.in");
+          std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(1), "");
+    EXPECT_EQ(testing_support::readFile(out), folder ? "Can't read file biocore.in\n" : "Can't open file biocore.in\n");
+  }
 }
