@@ -833,22 +833,29 @@ struct Search {
   bool seen(node v) const { return dfsnum.count(v) > 0; }
 };
 
-node articulation(node v, Search& S) {
+// Is_Biconnected's search when repair is nil: the first articulation point
+// met on the way back. Make_Biconnected's when it is the graph the closing
+// edges go into (and L), returning nil.
+node lowpoint(node v, Search& S, graph* repair, std::vector<edge>& L) {
   S.dfsnum[v] = S.lowpt[v] = S.count++;
   node first_son = nullptr;
   for (int i = 0; i < 2; i++)
     for (edge e = v->first_adj_edge[i]; e; e = nextIn(e, v, i)) {
       node w = otherEnd(e, v);
       if (w == v) continue;
-      if (!S.seen(w)) {
-        if (first_son == nullptr) first_son = w;
-        S.parent[w] = v;
-        if (node s = articulation(w, S)) return s;
-        if (S.lowpt[w] == S.dfsnum[v] && (w != first_son || S.parent[v] != nullptr)) return v;
-        S.lowpt[v] = std::min(S.lowpt[v], S.lowpt[w]);
-      } else {
+      if (first_son == nullptr && (repair || !S.seen(w))) first_son = w;
+      if (S.seen(w)) {
         S.lowpt[v] = std::min(S.lowpt[v], S.dfsnum[w]);
+        continue;
       }
+      S.parent[w] = v;
+      if (node s = lowpoint(w, S, repair, L)) return s;
+      if (S.lowpt[w] == S.dfsnum[v]) {
+        if (!repair && (w != first_son || S.parent[v] != nullptr)) return v;
+        if (repair && w == first_son && S.parent[v] != nullptr) L.push_back(repair->new_edge(w, S.parent[v]));
+        if (repair && w != first_son) L.push_back(repair->new_edge(first_son, w));
+      }
+      S.lowpt[v] = std::min(S.lowpt[v], S.lowpt[w]);
     }
   return nullptr;
 }
@@ -860,30 +867,9 @@ std::pair<bool, node> biconnected(const graph& G, node unset) {
   if (!connected(G)) return {false, nullptr};
   Search S;
   S.parent[V[0]] = nullptr;
-  node s = articulation(V[0], S);
+  std::vector<edge> none;
+  node s = lowpoint(V[0], S, nullptr, none);
   return {s == nullptr, s};
-}
-
-void biconnect(graph& G, node v, Search& S, std::vector<edge>& L) {
-  S.dfsnum[v] = S.lowpt[v] = S.count++;
-  node first_son = nullptr;
-  for (int i = 0; i < 2; i++)
-    for (edge e = v->first_adj_edge[i]; e; e = nextIn(e, v, i)) {
-      node w = otherEnd(e, v);
-      if (w == v) continue;
-      if (first_son == nullptr) first_son = w;
-      if (!S.seen(w)) {
-        S.parent[w] = v;
-        biconnect(G, w, S, L);
-        if (S.lowpt[w] == S.dfsnum[v]) {
-          if (w == first_son && S.parent[v] != nullptr) L.push_back(G.new_edge(w, S.parent[v]));
-          if (w != first_son) L.push_back(G.new_edge(first_son, w));
-        }
-        S.lowpt[v] = std::min(S.lowpt[v], S.lowpt[w]);
-      } else {
-        S.lowpt[v] = std::min(S.lowpt[v], S.dfsnum[w]);
-      }
-    }
 }
 
 std::vector<edge> makeBiconnected(graph& G) {
@@ -892,7 +878,7 @@ std::vector<edge> makeBiconnected(graph& G) {
   std::vector<edge> L = joinComponents(G);
   Search S;
   S.parent[V[0]] = nullptr;
-  biconnect(G, V[0], S, L);
+  lowpoint(V[0], S, &G, L);
   return L;
 }
 
