@@ -3,6 +3,7 @@
 #include "graphlib/algorithms/components.h"
 #include "graphlib/base/error.h"
 #include "graphlib/graph/graph_search.h"
+#include "graphlib/graph/internal/adjacency_dfs.h"
 #include "graphlib/graph/internal/graph_adjacency.h"
 #include "graphlib/graph/internal/reversal_pairing.h"
 
@@ -85,84 +86,62 @@ bool no_repeated_keys(const graph& G, list<edge>& L, int (*key1)(const edge&), i
   return true;
 }
 
-// Depth-first and completion numbers along the out-lists.
-void dfs(node v, int& dcount, int& ccount, node_array<int>& dfsnum, node_array<int>& compnum) {
-  dfsnum[v] = ++dcount;
-  for (edge e = first_in_list0(v); e != nullptr; e = next_in_list0(e, v)) {
-    node w = e->target;
-    if (dfsnum[w] == 0) dfs(w, dcount, ccount, dfsnum, compnum);
-  }
-  compnum[v] = ++ccount;
+node no_stop(node, node) { return nullptr; }
+
+// Marks the nodes reached from s, edge directions ignored, and returns their
+// number; best becomes the first of smallest degree in visiting order.
+int reach(node s, node_array<bool>& reached, node& best) {
+  reached[s] = true;
+  best = s;
+  int count = 1;
+  internal::adjacency_dfs<2>(
+      s,
+      [&](edge e, node u) -> node {
+        node w = other_end(e, u);
+        if (reached[w]) return nullptr;
+        reached[w] = true;
+        count++;
+        if (degree(w) < degree(best)) best = w;
+        return w;
+      },
+      no_stop);
+  return count;
 }
 
-// Counts the nodes reached from v, directions ignored.
-void dfs(const graph& G, node v, node_array<bool>& reached, int& count) {
-  reached[v] = true;
-  count++;
-  for (int i = 0; i < 2; i++)
-    for (edge e = first_in_list(v, i); e != nullptr; e = next_in_list(e, v, i)) {
-      node w = other_end(e, v);
-      if (!reached[w]) dfs(G, w, reached, count);
-    }
-}
-
-// As the counting search, keeping the first node of smallest degree in visiting order.
-void dfs(const graph& G, node v, node_array<bool>& reached, node& best) {
-  reached[v] = true;
-  if (degree(v) < degree(best)) best = v;
-  for (int i = 0; i < 2; i++)
-    for (edge e = first_in_list(v, i); e != nullptr; e = next_in_list(e, v, i)) {
-      node w = other_end(e, v);
-      if (!reached[w]) dfs(G, w, reached, best);
-    }
-}
-
-// The first articulation point met on the way back, or nil.
-node is_bicon_dfs(const graph& G, node v, int& count, node_array<int>& dfsnum, node_array<int>& lowpt,
-                  node_array<node>& parent) {
+// The low-point search from v over the incident edges, self-loops skipped:
+// dfsnum from count on in visiting order. first_son[u] is u's first tree child,
+// or with any_neighbour the other end of u's first edge, reached or not. When
+// the search comes back from a tree child w of u with lowpt[w] = dfsnum[u],
+// closed(w, u) is asked first; a node it returns ends the search and is
+// returned.
+template <class Closed>
+node lowpoint_dfs(node v, int& count, node_array<int>& dfsnum, node_array<int>& lowpt, node_array<node>& parent,
+                  node_array<node>& first_son, bool any_neighbour, Closed closed) {
   dfsnum[v] = count++;
   lowpt[v] = dfsnum[v];
-  node first_son = nullptr;
-  for (int i = 0; i < 2; i++)
-    for (edge e = first_in_list(v, i); e != nullptr; e = next_in_list(e, v, i)) {
-      node w = other_end(e, v);
-      if (w == v) continue;
-      if (dfsnum[w] == -1) {
-        if (first_son == nullptr) first_son = w;
-        parent[w] = v;
-        node s = is_bicon_dfs(G, w, count, dfsnum, lowpt, parent);
-        if (s != nullptr) return s;
-        if (lowpt[w] == dfsnum[v] && (w != first_son || parent[v] != nullptr)) return v;
-        if (lowpt[w] < lowpt[v]) lowpt[v] = lowpt[w];
-      } else if (dfsnum[w] < lowpt[v]) {
-        lowpt[v] = dfsnum[w];
-      }
-    }
-  return nullptr;
-}
-
-void make_bicon_dfs(graph& G, node v, int& count, list<edge>& L, node_array<int>& dfsnum, node_array<int>& lowpt,
-                    node_array<node>& parent) {
-  dfsnum[v] = count++;
-  lowpt[v] = dfsnum[v];
-  node first_son = nullptr;
-  for (int i = 0; i < 2; i++)
-    for (edge e = first_in_list(v, i); e != nullptr; e = next_in_list(e, v, i)) {
-      node w = other_end(e, v);
-      if (w == v) continue;
-      if (first_son == nullptr) first_son = w;
-      if (dfsnum[w] == -1) {
-        parent[w] = v;
-        make_bicon_dfs(G, w, count, L, dfsnum, lowpt, parent);
-        if (lowpt[w] == dfsnum[v]) {
-          if (w == first_son && parent[v] != nullptr) L.append(G.new_edge(w, parent[v]));
-          if (w != first_son) L.append(G.new_edge(first_son, w));
+  return internal::adjacency_dfs<2>(
+      v,
+      [&](edge e, node u) -> node {
+        node w = other_end(e, u);
+        if (w == u) return nullptr;
+        if (first_son[u] == nullptr && (any_neighbour || dfsnum[w] == -1)) first_son[u] = w;
+        if (dfsnum[w] == -1) {
+          parent[w] = u;
+          dfsnum[w] = count++;
+          lowpt[w] = dfsnum[w];
+          return w;
         }
-        if (lowpt[w] < lowpt[v]) lowpt[v] = lowpt[w];
-      } else if (dfsnum[w] < lowpt[v]) {
-        lowpt[v] = dfsnum[w];
-      }
-    }
+        if (dfsnum[w] < lowpt[u]) lowpt[u] = dfsnum[w];
+        return nullptr;
+      },
+      [&](node w, node u) -> node {
+        if (lowpt[w] == dfsnum[u]) {
+          node stop = closed(w, u);
+          if (stop != nullptr) return stop;
+        }
+        if (lowpt[w] < lowpt[u]) lowpt[u] = lowpt[w];
+        return nullptr;
+      });
 }
 
 void copy_nodes_and_edges(GRAPH<node, edge>& H, const graph& G) {
@@ -310,11 +289,26 @@ list<edge> Make_Bidirected(graph& G) {
 }
 
 bool Is_Acyclic(const graph& G, list<edge>& L) {
+  // Depth-first and completion numbers along the out-lists, from 1; 0 is unvisited.
   node_array<int> dfsnum(G, 0);
   node_array<int> compnum(G, 0);
   int dcount = 0, ccount = 0;
   for_nodes(G, [&](node v) {
-    if (dfsnum[v] == 0) dfs(v, dcount, ccount, dfsnum, compnum);
+    if (dfsnum[v] != 0) return;
+    dfsnum[v] = ++dcount;
+    internal::adjacency_dfs<1>(
+        v,
+        [&](edge e, node) -> node {
+          node w = e->target;
+          if (dfsnum[w] != 0) return nullptr;
+          dfsnum[w] = ++dcount;
+          return w;
+        },
+        [&](node w, node) -> node {
+          compnum[w] = ++ccount;
+          return nullptr;
+        });
+    compnum[v] = ++ccount;
   });
   L.clear();
   for_edges(G, [&](edge e) {
@@ -339,9 +333,8 @@ bool Is_Connected(const graph& G) {
   node s = first_node(G);
   if (s == nullptr) return true;
   node_array<bool> reached(G, false);
-  int count = 0;
-  dfs(G, s, reached, count);
-  return count == G.number_of_nodes();
+  node best = nullptr;
+  return reach(s, reached, best) == G.number_of_nodes();
 }
 
 void Make_Connected(graph& G, list<edge>& L) {
@@ -349,8 +342,8 @@ void Make_Connected(graph& G, list<edge>& L) {
   node u = nullptr;
   for_nodes(G, [&](node v) {
     if (reached[v]) return;
-    node best = v;
-    dfs(G, v, reached, best);
+    node best = nullptr;
+    reach(v, reached, best);
     if (u == nullptr)
       u = best;
     else
@@ -374,8 +367,11 @@ bool Is_Biconnected(const graph& G, node& s) {
   node_array<int> dfsnum(G, -1);
   node_array<int> lowpt(G, 0);
   node_array<node> parent(G, nullptr);
+  node_array<node> first_son(G, nullptr);
   int count = 0;
-  s = is_bicon_dfs(G, v, count, dfsnum, lowpt, parent);
+  // The first articulation point met on the way back.
+  s = lowpoint_dfs(v, count, dfsnum, lowpt, parent, first_son, false,
+                   [&](node w, node u) -> node { return w != first_son[u] || parent[u] != nullptr ? u : nullptr; });
   return s == nullptr;
 }
 
@@ -424,8 +420,16 @@ void Make_Biconnected(graph& G, list<edge>& L) {
   node_array<int> dfsnum(G, -1);
   node_array<int> lowpt(G, 0);
   node_array<node> parent(G, nullptr);
+  node_array<node> first_son(G, nullptr);
   int count = 0;
-  make_bicon_dfs(G, v, count, L, dfsnum, lowpt, parent);
+  // Edges added here reach nodes already numbered: met later by a node still
+  // being searched, they lower no low point.
+  lowpoint_dfs(v, count, dfsnum, lowpt, parent, first_son, true, [&](node w, node u) -> node {
+    node f = first_son[u];
+    if (w == f && parent[u] != nullptr) L.append(G.new_edge(w, parent[u]));
+    if (w != f) L.append(G.new_edge(f, w));
+    return nullptr;
+  });
 }
 
 list<edge> Make_Biconnected(graph& G) {

@@ -1,8 +1,6 @@
 // Property tests, repairs and copies against brute force on small graphs:
 // reachability with nodes removed, pair counting, Kahn's algorithm and
 // two-colouring, all written here without the library's searches.
-#include "graphlib/algorithms/graph_properties.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,7 +14,11 @@
 
 #include "FaceTracing.h"
 #include "GraphInvariants.h"
+#include "PlanarFamilies.h"
 #include "RecordingErrorHandler.h"
+#include "graphlib/algorithms/biconnected.h"
+#include "graphlib/algorithms/components.h"
+#include "graphlib/algorithms/graph_properties.h"
 
 namespace {
 
@@ -256,10 +258,9 @@ int bruteComponents(const graph& G) {
 
 // The table of random shapes the properties are checked over (fixed seed per row).
 const RandomShape kShapes[] = {
-    {0, 0, true, true},    {1, 2, true, true},     {2, 1, false, false}, {3, 3, false, false},
-    {4, 6, true, true},    {5, 7, false, false},   {5, 12, false, false}, {6, 9, true, true},
-    {6, 14, false, false}, {7, 10, false, true},   {7, 20, false, false}, {8, 12, true, true},
-    {8, 24, false, false}, {4, 10, false, false},
+    {0, 0, true, true},    {1, 2, true, true},    {2, 1, false, false},  {3, 3, false, false},  {4, 6, true, true},
+    {5, 7, false, false},  {5, 12, false, false}, {6, 9, true, true},    {6, 14, false, false}, {7, 10, false, true},
+    {7, 20, false, false}, {8, 12, true, true},   {8, 24, false, false}, {4, 10, false, false},
 };
 
 // ---- tests against brute force ------------------------------------------------
@@ -728,8 +729,7 @@ TEST(CopyGraph, PartialCopies) {
     E.append(e[1]);
     RecordingErrorHandler handler(RecordingErrorHandler::Mode::Return);
     graphlib::CopyGraph(H, G, V, E);
-    EXPECT_EQ(handler.errors(),
-              std::vector<GraphlibError>({{1, "CopyGraph(H,G,V,E): E must be a subset of VxV."}}));
+    EXPECT_EQ(handler.errors(), std::vector<GraphlibError>({{1, "CopyGraph(H,G,V,E): E must be a subset of VxV."}}));
     EXPECT_EQ(H.number_of_edges(), 1);  // stopped at the error
   }
 }
@@ -760,6 +760,421 @@ TEST(Genus, ExamplesAndTheErrorForANonMap) {
   EXPECT_FALSE(graphlib::Is_Planar_Map(N));
   EXPECT_FALSE(N.is_map());
   EXPECT_EQ(handler.size(), 1u);  // the planar-map tests ask Genus only of maps
+}
+
+// ---- the searches against their plain recursive form ----------------------------
+
+// The searches written the plain recursive way, one call per reached node, run
+// here only on small graphs: the library must give the same numbers, lists,
+// articulation point and new edges.
+namespace recursive {
+
+edge nextIn(edge e, node v, int i) { return e->succ_adj_edge[graphlib::link_pair(e, v, i)]; }
+node otherEnd(edge e, node v) { return e->source == v ? e->target : e->source; }
+int degree(node v) { return v->adj_length[0] + v->adj_length[1]; }
+
+void number(node v, int& d, int& c, std::map<node, int>& dfsnum, std::map<node, int>& compnum) {
+  dfsnum[v] = ++d;
+  for (edge e = v->first_adj_edge[0]; e; e = nextIn(e, v, 0))
+    if (dfsnum[e->target] == 0) number(e->target, d, c, dfsnum, compnum);
+  compnum[v] = ++c;
+}
+
+std::vector<edge> backEdges(const graph& G) {
+  std::map<node, int> dfsnum, compnum;
+  int d = 0, c = 0;
+  for (node v : nodeList(G))
+    if (dfsnum[v] == 0) number(v, d, c, dfsnum, compnum);
+  std::vector<edge> L;
+  for (edge e : edgeList(G)) {
+    node v = e->source, w = e->target;
+    if (v == w || (dfsnum[v] > dfsnum[w] && compnum[v] < compnum[w])) L.push_back(e);
+  }
+  return L;
+}
+
+void reach(node v, std::set<node>& reached, node& best) {
+  reached.insert(v);
+  if (degree(v) < degree(best)) best = v;
+  for (int i = 0; i < 2; i++)
+    for (edge e = v->first_adj_edge[i]; e; e = nextIn(e, v, i))
+      if (!reached.count(otherEnd(e, v))) reach(otherEnd(e, v), reached, best);
+}
+
+bool connected(const graph& G) {
+  std::vector<node> V = nodeList(G);
+  if (V.empty()) return true;
+  std::set<node> reached;
+  node best = V[0];
+  reach(V[0], reached, best);
+  return reached.size() == V.size();
+}
+
+std::vector<edge> joinComponents(graph& G) {
+  std::set<node> reached;
+  node u = nullptr;
+  std::vector<edge> L;
+  for (node v : nodeList(G)) {
+    if (reached.count(v)) continue;
+    node best = v;
+    reach(v, reached, best);
+    if (u == nullptr)
+      u = best;
+    else
+      L.push_back(G.new_edge(u, best));
+  }
+  return L;
+}
+
+struct Search {
+  std::map<node, int> dfsnum, lowpt;
+  std::map<node, node> parent;
+  int count = 0;
+  bool seen(node v) const { return dfsnum.count(v) > 0; }
+};
+
+// Is_Biconnected's search when repair is nil: the first articulation point
+// met on the way back. Make_Biconnected's when it is the graph the closing
+// edges go into (and L), returning nil.
+node lowpoint(node v, Search& S, graph* repair, std::vector<edge>& L) {
+  S.dfsnum[v] = S.lowpt[v] = S.count++;
+  node first_son = nullptr;
+  for (int i = 0; i < 2; i++)
+    for (edge e = v->first_adj_edge[i]; e; e = nextIn(e, v, i)) {
+      node w = otherEnd(e, v);
+      if (w == v) continue;
+      if (first_son == nullptr && (repair || !S.seen(w))) first_son = w;
+      if (S.seen(w)) {
+        S.lowpt[v] = std::min(S.lowpt[v], S.dfsnum[w]);
+        continue;
+      }
+      S.parent[w] = v;
+      if (node s = lowpoint(w, S, repair, L)) return s;
+      if (S.lowpt[w] == S.dfsnum[v]) {
+        if (!repair && (w != first_son || S.parent[v] != nullptr)) return v;
+        if (repair && w == first_son && S.parent[v] != nullptr) L.push_back(repair->new_edge(w, S.parent[v]));
+        if (repair && w != first_son) L.push_back(repair->new_edge(first_son, w));
+      }
+      S.lowpt[v] = std::min(S.lowpt[v], S.lowpt[w]);
+    }
+  return nullptr;
+}
+
+// Is_Biconnected's answer as (result, s); s stays `unset` for an empty graph.
+std::pair<bool, node> biconnected(const graph& G, node unset) {
+  std::vector<node> V = nodeList(G);
+  if (V.empty()) return {true, unset};
+  if (!connected(G)) return {false, nullptr};
+  Search S;
+  S.parent[V[0]] = nullptr;
+  std::vector<edge> none;
+  node s = lowpoint(V[0], S, nullptr, none);
+  return {s == nullptr, s};
+}
+
+std::vector<edge> makeBiconnected(graph& G) {
+  std::vector<node> V = nodeList(G);
+  if (V.empty()) return {};
+  std::vector<edge> L = joinComponents(G);
+  Search S;
+  S.parent[V[0]] = nullptr;
+  lowpoint(V[0], S, &G, L);
+  return L;
+}
+
+}  // namespace recursive
+
+std::vector<std::pair<int, int>> endIndices(const std::vector<edge>& L) {
+  std::vector<std::pair<int, int>> out;
+  for (edge e : L) out.emplace_back(e ? e->source->index() : -1, e ? e->target->index() : -1);
+  return out;
+}
+
+std::vector<int> edgeIndices(const std::vector<edge>& L) {
+  std::vector<int> out;
+  for (edge e : L) out.push_back(e->index());
+  return out;
+}
+
+int nodeIndex(node v) { return v ? v->index() : -1; }
+
+// Directed and undirected random graphs, sparse ones (trees and forests, where
+// the biconnecting repair adds many edges) and dense ones with loops and
+// parallel edges; each graph is built twice from one seed, once for the
+// library and once for the reference.
+TEST(GraphProperties, SearchesGiveTheResultsOfTheirRecursiveForm) {
+  const RandomShape shapes[] = {
+      {1, 1, true, true},    {2, 1, false, false}, {5, 4, false, false},   {9, 8, false, false},   {12, 11, true, true},
+      {14, 16, false, true}, {16, 40, true, true}, {20, 19, false, false}, {24, 30, false, false}, {30, 35, true, true},
+  };
+  for (bool undirected : {false, true})
+    for (size_t row = 0; row < std::size(shapes); row++)
+      for (int trial = 0; trial < 25; trial++) {
+        SCOPED_TRACE((undirected ? "undirected row " : "row ") + std::to_string(row) + " trial " +
+                     std::to_string(trial));
+        unsigned seed = static_cast<unsigned>(3000 + 100 * row + trial);
+        graph G, R;
+        if (undirected) {
+          G.make_undirected();
+          R.make_undirected();
+        }
+        RandomShape shape = shapes[row];
+        shape.loops = shape.loops && !undirected;  // an undirected graph has none
+        std::mt19937 r1(seed), r2(seed);
+        randomGraph(G, r1, shape);
+        randomGraph(R, r2, shape);
+
+        graphlib::list<edge> L;
+        graphlib::Is_Acyclic(G, L);
+        EXPECT_EQ(edgeIndices(items(L)), edgeIndices(recursive::backEdges(R)));
+        EXPECT_EQ(graphlib::Is_Connected(G), recursive::connected(R));
+        node s = reinterpret_cast<node>(&G);
+        bool bicon = graphlib::Is_Biconnected(G, s);
+        auto expected = recursive::biconnected(R, reinterpret_cast<node>(&G));
+        EXPECT_EQ(bicon, expected.first);
+        if (G.number_of_nodes() > 0) {
+          EXPECT_EQ(nodeIndex(s), nodeIndex(expected.second));
+        }
+
+        graph G2, R2;
+        if (undirected) {
+          G2.make_undirected();
+          R2.make_undirected();
+        }
+        std::mt19937 r3(seed), r4(seed);
+        randomGraph(G2, r3, shape);
+        randomGraph(R2, r4, shape);
+        EXPECT_EQ(endIndices(items(graphlib::Make_Connected(G2))), endIndices(recursive::joinComponents(R2)));
+        EXPECT_TRUE(planar_families::Snapshot(G2) == planar_families::Snapshot(R2));
+
+        EXPECT_EQ(endIndices(items(graphlib::Make_Biconnected(G))), endIndices(recursive::makeBiconnected(R)));
+        EXPECT_TRUE(planar_families::Snapshot(G) == planar_families::Snapshot(R));
+      }
+}
+
+// The reference is itself checked against the documented small answers.
+TEST(GraphProperties, RecursiveReferenceGivesTheDocumentedAnswers) {
+  graph P;
+  auto p = addNodes(P, 3);
+  addEdges(P, p, {{0, 1}, {1, 2}});
+  EXPECT_EQ(recursive::biconnected(P, nullptr), std::make_pair(false, p[1]));
+  EXPECT_TRUE(recursive::backEdges(P).empty());
+  std::vector<edge> added = recursive::makeBiconnected(P);
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0]->source, p[2]);
+  EXPECT_EQ(added[0]->target, p[0]);
+
+  graph I;
+  auto v = addNodes(I, 3);
+  added = recursive::joinComponents(I);
+  ASSERT_EQ(added.size(), 2u);
+  EXPECT_EQ(added[0]->source, v[0]);
+  EXPECT_EQ(added[1]->source, v[0]);
+
+  graph C;
+  auto c = addNodes(C, 3);
+  auto e = addEdges(C, c, {{0, 1}, {1, 2}, {2, 0}});
+  EXPECT_EQ(recursive::backEdges(C), std::vector<edge>({e[2]}));
+}
+
+// ---- deep inputs ----------------------------------------------------------------
+
+// Checks written here in linear time, with no search of the library's: union-find
+// over node indices and Kahn's algorithm over the edge list.
+int componentCount(const graph& G) {
+  std::vector<int> parent(static_cast<size_t>(G.max_node_index + 1));
+  for (size_t i = 0; i < parent.size(); i++) parent[i] = static_cast<int>(i);
+  auto find = [&](int i) {
+    while (parent[static_cast<size_t>(i)] != i)
+      i = parent[static_cast<size_t>(i)] = parent[static_cast<size_t>(parent[static_cast<size_t>(i)])];
+    return i;
+  };
+  int c = G.number_of_nodes();
+  for (edge e : edgeList(G)) {
+    int a = find(e->source->index()), b = find(e->target->index());
+    if (a != b) {
+      parent[static_cast<size_t>(a)] = b;
+      c--;
+    }
+  }
+  return c;
+}
+
+bool kahnAcyclic(const graph& G) {
+  size_t size = static_cast<size_t>(G.max_node_index + 1);
+  std::vector<std::vector<int>> out(size);
+  std::vector<int> indeg(size, 0);
+  for (edge e : edgeList(G)) {
+    out[static_cast<size_t>(e->source->index())].push_back(e->target->index());
+    indeg[static_cast<size_t>(e->target->index())]++;
+  }
+  std::vector<int> ready;
+  for (node v : nodeList(G))
+    if (indeg[static_cast<size_t>(v->index())] == 0) ready.push_back(v->index());
+  int done = 0;
+  while (!ready.empty()) {
+    int v = ready.back();
+    ready.pop_back();
+    done++;
+    for (int w : out[static_cast<size_t>(v)])
+      if (--indeg[static_cast<size_t>(w)] == 0) ready.push_back(w);
+  }
+  return done == G.number_of_nodes();
+}
+
+// Biconnected by the (iterative) block numbering: connected, and one block
+// holding every edge.
+bool blockCheckBiconnected(const graph& G) {
+  if (componentCount(G) != 1) return false;
+  graphlib::edge_array<int> comp(G, -1);
+  return graphlib::BICONNECTED_COMPONENTS(G, comp) == 1;
+}
+
+// Inputs whose searches go as deep as the graph is long (nodes and edges made
+// in order), at sizes that exhausted the call stack of the recursive searches.
+struct DeepCase {
+  const char* name;
+  planar_families::Pairs (*make)();
+  bool acyclic;      // else the only back edge is the last edge made
+  bool biconnected;  // else a path, whose articulation point met first is its last but one node
+};
+
+void PrintTo(const DeepCase& c, std::ostream* os) { *os << c.name; }
+
+class DeepInputs : public testing::TestWithParam<DeepCase> {
+ protected:
+  void SetUp() override {
+    p = GetParam().make();
+    v = planar_families::build(G, p, false);
+  }
+  planar_families::Pairs p;
+  graph G;
+  std::vector<node> v;
+};
+
+TEST_P(DeepInputs, ConnectivityAndBiconnectivity) {
+  const DeepCase& c = GetParam();
+  EXPECT_TRUE(graphlib::Is_Connected(G));
+  EXPECT_EQ(componentCount(G), 1);
+  graphlib::node_array<int> comp(G, -1);
+  EXPECT_EQ(graphlib::COMPONENTS(G, comp), 1);
+
+  node s = reinterpret_cast<node>(&G);
+  EXPECT_EQ(graphlib::Is_Biconnected(G), c.biconnected);
+  EXPECT_EQ(graphlib::Is_Biconnected(G, s), c.biconnected);
+  EXPECT_EQ(blockCheckBiconnected(G), c.biconnected);
+  EXPECT_EQ(s, c.biconnected ? nullptr : v[v.size() - 2]);
+}
+
+TEST_P(DeepInputs, AcyclicityAndItsRepair) {
+  const DeepCase& c = GetParam();
+  graphlib::list<edge> L;
+  EXPECT_EQ(graphlib::Is_Acyclic(G), c.acyclic);
+  EXPECT_EQ(graphlib::Is_Acyclic(G, L), c.acyclic);
+  EXPECT_EQ(kahnAcyclic(G), c.acyclic);
+  std::vector<edge> kept = edgeList(G);
+  if (c.acyclic) {
+    EXPECT_TRUE(L.empty());
+  } else {
+    EXPECT_EQ(items(L), std::vector<edge>({kept.back()}));
+    kept.pop_back();
+  }
+  graphlib::Make_Acyclic(G);
+  EXPECT_EQ(edgeList(G), kept);
+  EXPECT_TRUE(kahnAcyclic(G));
+}
+
+TEST_P(DeepInputs, ConnectingAndBiconnectingRepairs) {
+  const DeepCase& c = GetParam();
+  int n = p.n;
+  std::vector<edge> before = edgeList(G);
+
+  graphlib::list<edge> joined;
+  graphlib::Make_Connected(G, joined);
+  EXPECT_TRUE(joined.empty());
+
+  graphlib::list<edge> L;
+  graphlib::Make_Biconnected(G, L);
+  std::vector<edge> added = items(L);
+  std::vector<edge> after = edgeList(G);
+  EXPECT_TRUE(onlyAdded(before, after));
+  EXPECT_EQ(std::vector<edge>(after.begin() + static_cast<long>(before.size()), after.end()), added);
+  EXPECT_TRUE(blockCheckBiconnected(G));
+  if (c.biconnected) {
+    EXPECT_TRUE(added.empty());
+  } else {
+    // A path's edges close from its far end back: v[k+2] -> v[k] for k = n-3 .. 0.
+    std::vector<std::pair<int, int>> expected;
+    for (int k = n - 3; k >= 0; k--)
+      expected.emplace_back(v[static_cast<size_t>(k + 2)]->index(), v[static_cast<size_t>(k)]->index());
+    EXPECT_EQ(endIndices(added), expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DeepInputs,
+    testing::Values(
+        DeepCase{"path", [] { return planar_families::path(planar_families::deepSize(300000, 120000)); }, true, false},
+        DeepCase{"cycle", [] { return planar_families::cycle(planar_families::deepSize(300000, 120000)); }, false,
+                 true},
+        DeepCase{"strip", [] { return planar_families::strip(planar_families::deepSize(300000, 120000)); }, true, true},
+        DeepCase{"grid",
+                 [] {
+                   int side = planar_families::deepSize(1000, 300);
+                   return planar_families::grid(side, side);
+                 },
+                 true, true}),
+    [](const testing::TestParamInfo<DeepCase>& info) { return std::string(info.param.name); });
+
+// Without its first node a cycle is a path, whose articulation point met
+// first is its last but one node.
+TEST(DeepGraphs, CycleHasASeparationPair) {
+  graph G;
+  std::vector<node> v =
+      planar_families::build(G, planar_families::cycle(planar_families::deepSize(300000, 120000)), false);
+  node s1 = nullptr, s2 = nullptr;
+  EXPECT_FALSE(graphlib::Is_Triconnected(G, s1, s2));
+  EXPECT_EQ(s1, v.front());
+  EXPECT_EQ(s2, v[v.size() - 2]);
+  EXPECT_EQ(componentCount(G), 1);
+}
+
+// A deep path, an isolated node and a shorter path: the first node of
+// smallest degree of each component is its first node.
+TEST(DeepGraphs, DisconnectedPathsAreJoinedAndBiconnected) {
+  int n = planar_families::deepSize(300000, 120000);
+  planar_families::Pairs p = planar_families::path(n);
+  p.n = n + 1 + n / 4;
+  for (int k = n + 1; k + 1 < p.n; k++) p.edges.emplace_back(k, k + 1);
+  graph G;
+  std::vector<node> v = planar_families::build(G, p, false);
+
+  EXPECT_FALSE(graphlib::Is_Connected(G));
+  node s = v[0];
+  EXPECT_FALSE(graphlib::Is_Biconnected(G, s));
+  EXPECT_EQ(s, nullptr);
+  graphlib::node_array<int> comp(G, -1);
+  EXPECT_EQ(graphlib::COMPONENTS(G, comp), 3);
+  EXPECT_EQ(graphlib::COMPONENTS1(G, comp), 3);
+
+  graph H;
+  planar_families::build(H, p, false);
+  std::vector<node> w = nodeList(H);
+  std::vector<edge> joined = items(graphlib::Make_Connected(H));
+  EXPECT_EQ(endIndices(joined),
+            (std::vector<std::pair<int, int>>{{w[0]->index(), w[static_cast<size_t>(n)]->index()},
+                                              {w[0]->index(), w[static_cast<size_t>(n) + 1]->index()}}));
+  EXPECT_EQ(componentCount(H), 1);
+
+  std::vector<edge> before = edgeList(G);
+  graphlib::list<edge> L;
+  graphlib::Make_Biconnected(G, L);
+  std::vector<edge> after = edgeList(G);
+  EXPECT_TRUE(onlyAdded(before, after));
+  EXPECT_EQ(static_cast<size_t>(L.length()), after.size() - before.size());
+  EXPECT_LE(L.length(), G.number_of_nodes());
+  EXPECT_TRUE(blockCheckBiconnected(G));
+  EXPECT_TRUE(graphlib::Is_Biconnected(G));
 }
 
 }  // namespace
