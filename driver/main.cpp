@@ -46,7 +46,7 @@ void ensureStandardDescriptors() {
 // ends with its usage message.
 bool startRun() {
   ensureStandardDescriptors();
-  std::set_new_handler(Fatal::outOfMemory);
+  Fatal::endOnAllocationFailure();
   return Log::open(kRunLogName);
 }
 
