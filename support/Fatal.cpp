@@ -9,6 +9,7 @@
 #include <new>
 
 #include "support/Log.h"
+#include "support/TemporaryFiles.h"
 
 namespace Fatal {
 
@@ -38,6 +39,7 @@ void stop() {
   std::cout.flush();
   std::cerr.flush();
   Log::finish(std::cerr);
+  TemporaryFiles::removeAll();
   if (threadsRunning.load() > 0) std::_Exit(1);
   std::exit(1);
 }

@@ -12,7 +12,8 @@ namespace Fatal {
 // so that a run prints one.
 void claim();
 
-// Flushes the console, completes the run log and exits with status 1.
+// Flushes the console, completes the run log, removes the files still under a
+// temporary name and exits with status 1.
 [[noreturn]] void stop();
 
 // Writes the parts and a newline to `os`, then stop().

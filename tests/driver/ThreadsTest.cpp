@@ -7,7 +7,6 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,6 +27,7 @@ using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::runProcess;
 using testing_support::withLoopReplaced;
+using testing_support::withoutTimes;
 
 // A family of related chains: noisy, moved copies of one chain, some with a
 // loop out of place, and one unrelated chain, so that seeds of every size and
@@ -43,12 +43,6 @@ std::vector<std::string> writeFamily(const TempDir& dir) {
     dir.write(names.back(), testing_support::pdbText(chain));
   }
   return names;
-}
-
-// Timer figures (hh:mm:ss.cc) vary from run to run.
-std::string withoutTimes(const std::string& text) {
-  static const std::regex figure("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{2}");
-  return std::regex_replace(text, figure, "<time>");
 }
 
 struct Outcome {

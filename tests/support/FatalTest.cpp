@@ -1,5 +1,5 @@
 // The fatal end of a run: one message and one exit, whichever thread gets
-// there first.
+// there first, with the run log completed and no temporary file left.
 #include "support/Fatal.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <new>
 #include <string>
@@ -15,9 +16,14 @@
 #include <vector>
 
 #include "ExitCapture.h"
+#include "ProcessRunner.h"
+#include "support/Log.h"
+#include "support/WholeFile.h"
 
 namespace {
 
+using testing_support::TempDir;
+using testing_support::filesIn;
 
 void sayExitHandlersRan() { std::fputs("exit handlers ran\n", stderr); }
 
@@ -102,6 +108,26 @@ TEST(Fatal, AnExceptionNothingCatchesEndsTheRunAsOutOfMemory) {
         });
       },
       testing::ExitedWithCode(1), "^Not enough memory to complete the run\n$");
+}
+
+// The run log is completed with the message; a file being written when the
+// run ended is removed, not left under its temporary name.
+TEST(Fatal, TheEndCompletesTheLogAndRemovesUnfinishedFiles) {
+  TempDir dir;
+  EXPECT_EXIT(
+      {
+        testing_support::LeakCheckPause pause;
+        if (!Log::open(dir.file("log").c_str())) std::_Exit(2);
+        Log::fout << "before\n";
+        std::ofstream result;
+        if (WholeFile::open(result, dir.file("2_sol.res")).empty()) std::_Exit(2);
+        result << "half a file";
+        result.flush();
+        Fatal::outOfMemory();
+      },
+      testing::ExitedWithCode(1), "^Not enough memory to complete the run\n$");
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"log"});
+  EXPECT_EQ(dir.read("log"), "before\nNot enough memory to complete the run\n");
 }
 
 }  // namespace
