@@ -8,6 +8,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -16,6 +17,7 @@
 #include "engine/FastSeqBlock.h"
 #include "engine/MultSeqBlock.h"
 #include "engine/SlotCorrespondenceCache.h"
+#include "support/Fatal.h"
 #include "support/ParameterKeys.h"
 #include "support/SharedTasks.h"
 #include "support/Parameters.h"
@@ -59,7 +61,7 @@ struct PivotWork {
 class ParallelPivots {
  public:
   ParallelPivots(std::vector<AtomMolecule*>& mols, const std::vector<int>& pivots, const Engine& engine,
-                 const SolutionRanking& ranking, int threads)
+                 const SolutionRanking& ranking, int threads, const ThreadStarter& start)
       : m_mols(mols),
         m_engine(engine),
         m_ranking(ranking),
@@ -68,20 +70,32 @@ class ParallelPivots {
         m_onlyScoring(Parameters::getInt(Param::OnlyScoring) == 1),
         m_iterations(Parameters::getInt(Param::ExtIterations)),
         m_thr(Parameters::getFloat(Param::ExtThr)),
-        m_console(Format::of(std::cout)),
-        // An engine holds its pivot's fragment pairs and seeds, the bulk of a
-        // run's memory, and shares its fragment search with idle workers: a
-        // third of the workers run engines.
-        m_engines(std::max(1, (threads + 2) / 3)),
-        // Pivots past the one the ranking waits for hold their seeds until it
-        // gets to them; this many at most are under way or waiting.
-        m_window(static_cast<std::size_t>(m_engines) + 1) {
+        m_console(Format::of(std::cout)) {
     for (int r : pivots) {
       m_work.emplace_back(new PivotWork);
       m_work.back()->r = r;
     }
-    for (int t = 0; t < threads; ++t) m_workers.emplace_back([this] { workerLoop(); });
+    // The workers wait for the lock until the engine count below is set.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_workers.reserve(static_cast<std::size_t>(threads));
+    for (int t = 0; t < threads; ++t) {
+      // A worker the system cannot start (short of memory for its stack, say)
+      // is no failure: the others do its share.
+      try {
+        m_workers.push_back(start([this] { workerLoop(); }));
+      } catch (const std::system_error&) {
+      }
+    }
+    // An engine holds its pivot's fragment pairs and seeds, the bulk of a
+    // run's memory, and shares its fragment search with idle workers: a third
+    // of the workers run engines.
+    m_engines = std::max(1, (static_cast<int>(m_workers.size()) + 2) / 3);
+    // Pivots past the one the ranking waits for hold their seeds until it
+    // gets to them; this many at most are under way or waiting.
+    m_window = static_cast<std::size_t>(m_engines) + 1;
   }
+
+  std::size_t workers() const { return m_workers.size(); }
 
   ~ParallelPivots() {
     {
@@ -233,6 +247,7 @@ class ParallelPivots {
       for (MultSeqBlock* seed : seeds) w.seeds.push_back(seed);
   }
 
+  const Fatal::ThreadsRunning m_threadsRunning;  // first: it outlives the workers
   std::vector<AtomMolecule*>& m_mols;
   const Engine& m_engine;
   const SolutionRanking& m_ranking;
@@ -242,8 +257,8 @@ class ParallelPivots {
   const int m_iterations;
   const float m_thr;
   const Format m_console;
-  const int m_engines;  // engines that may run at once
-  const std::size_t m_window;
+  int m_engines = 1;  // engines that may run at once
+  std::size_t m_window = 2;
 
   std::mutex m_mutex;
   std::condition_variable m_workReady;
@@ -278,23 +293,26 @@ void printProgress(std::ostream& out, int n, int r) {
 
 }  // namespace
 
+std::thread startThread(std::function<void()> work) { return std::thread(std::move(work)); }
+
 void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engine, SolutionRanking& ranking,
-         std::ostream& out, int threads) {
+         std::ostream& out, int threads, const ThreadStarter& start) {
   const int n = static_cast<int>(mols.size());
-  if (threads > 1) {
-    if (n == 2) singlePivot = true;
-    const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt(Param::FullSet) != 0);
-    ParallelPivots parallel(mols, pivots, engine, ranking, threads);
-    for (std::size_t k = 0; k < pivots.size(); ++k) {
-      std::unique_ptr<PivotWork> work = parallel.take(k);
-      std::cout << work->lines;
-      work->format.applyTo(std::cout);
-      ranking.takeRefined(work->results, work->msbResults, mols);
-      printProgress(out, n, singlePivot ? n : work->r);
-    }
-    return;
-  }
   if (n == 2) singlePivot = true;
+  if (threads > 1) {
+    const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt(Param::FullSet) != 0);
+    ParallelPivots parallel(mols, pivots, engine, ranking, threads, start);
+    if (parallel.workers() > 0) {
+      for (std::size_t k = 0; k < pivots.size(); ++k) {
+        std::unique_ptr<PivotWork> work = parallel.take(k);
+        std::cout << work->lines;
+        work->format.applyTo(std::cout);
+        ranking.takeRefined(work->results, work->msbResults, mols);
+        printProgress(out, n, singlePivot ? n : work->r);
+      }
+      return;
+    }
+  }
   const bool fullSet = Parameters::getInt(Param::FullSet) != 0;
   const bool onlyScoring = Parameters::getInt(Param::OnlyScoring) == 1;
   for (int r = 1;; ++r) {

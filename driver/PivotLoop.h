@@ -4,6 +4,7 @@
 // indices back and go to the ranking. A progress counter follows each pivot.
 #include <functional>
 #include <iosfwd>
+#include <thread>
 #include <vector>
 
 class AtomMolecule;
@@ -21,6 +22,13 @@ typedef std::vector<std::vector<MultSeqBlock*> > SeedResults;
 typedef std::function<void(std::vector<AtomMolecule*>& mols, int ref, SetResults& results, SeedResults& msbResults)>
     Engine;
 
+// Starts a thread running `work`; throws std::system_error when the system
+// cannot start one, as std::thread does.
+typedef std::function<std::thread(std::function<void()> work)> ThreadStarter;
+
+// A std::thread running `work`.
+std::thread startThread(std::function<void()> work);
+
 // The whole loop over "FullSet" and "OnlyScoring" as they stand in the table.
 // `singlePivot`, or a run of two structures, stops it after the first pivot.
 // With `threads` above 1, that many workers run the engine and refine the
@@ -28,9 +36,10 @@ typedef std::function<void(std::vector<AtomMolecule*>& mols, int ref, SetResults
 // in pivot order: everything it keeps and everything printed is what the
 // serial loop gives. The engine then runs on several threads at once, and the
 // lines a pivot's work prints (ThreadOutput) come out in pivot order, before
-// that pivot's progress count.
+// that pivot's progress count. Workers that cannot be started (`start`
+// throws) are done without; when none starts, the loop runs serially.
 void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engine, SolutionRanking& ranking,
-         std::ostream& out, int threads = 1);
+         std::ostream& out, int threads = 1, const ThreadStarter& start = startThread);
 
 // After an engine call with structure r - 1 swapped to the front: exchanges the
 // indices 0 and r - 1 in every set and seed, so they refer to command-line order.

@@ -25,11 +25,16 @@
 #include "support/Log.h"
 #include "support/ParameterKeys.h"
 #include "support/Parameters.h"
+#include "support/RunSignals.h"
 #include "support/Timer.h"
 
 namespace {
 
 const char* const kRunLogName = "log_quorvalin.txt";
+
+// Standard output closed by the caller: a console nothing can be written to,
+// which the end of the run reports.
+bool consoleClosed = false;
 
 // Descriptors 0-2 closed by the caller would be taken by the first files the
 // run opens (the run log would receive the console lines): they are opened on
@@ -37,16 +42,19 @@ const char* const kRunLogName = "log_quorvalin.txt";
 void ensureStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == 1) consoleClosed = true;
     const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     if (opened >= 0 && opened != fd) close(opened);
   }
 }
 
 // Runs during static start-up, so every run starts its run log, also one that
-// ends with its usage message.
+// ends with its usage message. The signals are set before the log's temporary
+// file exists.
 bool startRun() {
   ensureStandardDescriptors();
-  std::set_new_handler(Fatal::outOfMemory);
+  Fatal::endOnAllocationFailure();
+  RunSignals::install();
   return Log::open(kRunLogName);
 }
 
@@ -59,11 +67,12 @@ void runEngine(std::vector<AtomMolecule*>& mols, int ref, PivotLoop::SetResults&
 }
 
 // The end of every run that gets that far: the run log completed, and the
-// console checked, since a summary that could not be written is a failure.
+// console checked, since a summary that could not be written (or had nowhere
+// to go) is a failure.
 int finish(bool succeeded) {
   const bool logged = Log::finish(std::cerr);
   std::cout.flush();
-  if (!std::cout) {
+  if (!std::cout || consoleClosed) {
     std::cerr << "Error while writing to standard output" << std::endl;
     return 1;
   }

@@ -1,6 +1,5 @@
 #include "support/Log.h"
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 
@@ -20,7 +19,7 @@ bool finishedWell = true;
 bool open(const char* fileName) {
   if (!finished) {  // a log opened before and never finished is dropped
     fout.close();
-    std::remove(temporaryName.c_str());
+    WholeFile::discard(temporaryName);
   }
   finalName = fileName;
   temporaryName = WholeFile::open(fout, finalName);

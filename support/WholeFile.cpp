@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "support/TemporaryFiles.h"
+
 namespace WholeFile {
 
 std::string open(std::ofstream& stream, const std::string& path) {
@@ -18,15 +20,17 @@ std::string open(std::ofstream& stream, const std::string& path) {
   const std::string base = path + "." + std::to_string(static_cast<long>(getpid()));
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = base + (attempt ? "-" + std::to_string(attempt) : std::string()) + ".tmp";
+    TemporaryFiles::add(name);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
+      TemporaryFiles::forget(name);
       if (errno == EEXIST) continue;
       return std::string();
     }
     ::close(fd);
     stream.open(name, std::ios::out | std::ios::trunc);
     if (stream.is_open()) return name;
-    std::remove(name.c_str());
+    discard(name);
     return std::string();
   }
   return std::string();
@@ -35,14 +39,20 @@ std::string open(std::ofstream& stream, const std::string& path) {
 Outcome commit(std::ofstream& stream, const std::string& temporary, const std::string& path) {
   stream.close();
   if (stream.fail()) {
-    std::remove(temporary.c_str());
+    discard(temporary);
     return Outcome::WriteFailed;
   }
   if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
+    discard(temporary);
     return Outcome::NotRenamed;
   }
+  TemporaryFiles::forget(temporary);
   return Outcome::Written;
+}
+
+void discard(const std::string& temporary) {
+  std::remove(temporary.c_str());
+  TemporaryFiles::forget(temporary);
 }
 
 }  // namespace WholeFile

@@ -7,7 +7,8 @@
 namespace WholeFile {
 
 // Opens `stream` on a new temporary file next to `path` and returns its name;
-// empty when none can be created.
+// empty when none can be created. Until commit() or discard(), the file is
+// noted in TemporaryFiles, so a run that is stopped removes it.
 std::string open(std::ofstream& stream, const std::string& path);
 
 enum class Outcome { Written, WriteFailed, NotRenamed };
@@ -16,5 +17,8 @@ enum class Outcome { Written, WriteFailed, NotRenamed };
 // could not be written completely, or the rename fails, the temporary file is
 // removed and `path` is left as it was.
 Outcome commit(std::ofstream& stream, const std::string& temporary, const std::string& path);
+
+// Removes a temporary file that will not be completed (its stream closed).
+void discard(const std::string& temporary);
 
 }  // namespace WholeFile

@@ -5,8 +5,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,21 +21,14 @@ namespace {
 using testing_support::ChildSetup;
 using testing_support::ProcessResult;
 using testing_support::TempDir;
+using testing_support::filesEndingIn;
 using testing_support::filesIn;
 using testing_support::irregularChain;
 using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::runProcess;
 using testing_support::testData;
-
-// The files of a folder whose names end in `suffix`.
-std::vector<std::string> filesEndingIn(const std::string& folder, const std::string& suffix) {
-  std::vector<std::string> names;
-  for (const std::string& name : filesIn(folder))
-    if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-      names.push_back(name);
-  return names;
-}
+using testing_support::withoutTimes;
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
   std::size_t n = 0;
@@ -80,6 +76,15 @@ class HostileRun : public ::testing::Test {
     return {testData("1sp1.pdb"), testData("1sp2.pdb"), testData("3znf.pdb")};
   }
 
+  // The files a run left in the folder but params.txt, each with its text
+  // (the run log's timer figures left out).
+  std::map<std::string, std::string> outputs() const {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : filesIn(dir->path()))
+      if (name != "params.txt") files[name] = withoutTimes(dir->read(name));
+    return files;
+  }
+
   std::unique_ptr<TempDir> dir{new TempDir};
 };
 
@@ -112,18 +117,23 @@ TEST_F(HostileRun, ExtremeSizesAndCoordinatesRunToTheEnd) {
   }
 }
 
-// Killed while writing 3_sol.res (the file size limit's signal): the files
-// written before are whole, the one being written and the run log do not
-// appear, not even cut.
-TEST_F(HostileRun, KilledWhileWritingLeavesNoCutFile) {
+// A file size limit reached while writing 3_sol.res: the write fails as on a
+// full disk instead of the limit's signal killing the run. The file written
+// before and the run log are whole, the one being written does not appear.
+TEST_F(HostileRun, FileSizeLimitFailsTheWriteNotTheRun) {
   ChildSetup setup;
   setup.limits.push_back({RLIMIT_FSIZE, 2000});
   ProcessResult r = run(zincFingers(), "", setup);
-  EXPECT_EQ(r.termSignal, SIGXFSZ);
+  EXPECT_EQ(r.termSignal, 0);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Error while writing file 3_sol.res\n");
   EXPECT_TRUE(dir->exists("2_sol.res"));
   EXPECT_EQ(dir->read("2_sol.res").substr(dir->read("2_sol.res").size() - 4), "\n\n\n\n");
   EXPECT_FALSE(dir->exists("3_sol.res"));
-  EXPECT_FALSE(dir->exists("log_quorvalin.txt"));
+  const std::string log = dir->read("log_quorvalin.txt");
+  EXPECT_NE(log.find("Error while writing file 3_sol.res\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Overall Run Time"), std::string::npos) << log;
+  EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
 }
 
 // Writes that fail (the disk full, a file size limit): the file is reported,
@@ -144,7 +154,7 @@ TEST_F(HostileRun, FailedWritesAreReportedAndLeaveNothing) {
     dir.reset(new TempDir);
     ChildSetup setup;
     setup.limits.push_back({RLIMIT_FSIZE, 3500});
-    setup.ignoreFileSizeSignal = true;
+    setup.ignoredSignals.push_back(SIGXFSZ);
     if (std::string(c.params).empty()) setup.limits.back().second = 2000;
     const std::string params = std::string(c.params).empty() ? "" : std::string(c.params) + std::string(3500, 'x') + "\n";
     ProcessResult r = run(zincFingers(), params, setup);
@@ -156,16 +166,38 @@ TEST_F(HostileRun, FailedWritesAreReportedAndLeaveNothing) {
   }
 }
 
-// Started with standard output closed: the run log must not take descriptor 1
-// and receive the console lines.
-TEST_F(HostileRun, ClosedStandardOutputIsNotTakenByTheRunLog) {
+// Started with standard output closed: the console cannot be written, which
+// the run says at the end, after writing its files; the run log must not take
+// descriptor 1 and receive the console lines.
+TEST_F(HostileRun, ClosedStandardOutputFailsTheRunAfterItsFiles) {
   ChildSetup setup;
   setup.closeStdout = true;
   ProcessResult r = run(zincFingers(), "", setup);
-  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Error while writing to standard output\n");
   const std::string log = dir->read("log_quorvalin.txt");
   EXPECT_EQ(log.find("Version 1.93"), std::string::npos) << log;
   EXPECT_EQ(occurrences(log, "Num Of Mols: 3"), 1u) << log;
+  EXPECT_NE(log.find("Overall Run Time"), std::string::npos) << log;
+  EXPECT_TRUE(dir->exists("3_sol.res"));
+}
+
+// Standard output a pipe whose reader has gone (`quorvalin ... | head -c1`):
+// the run still writes every file, the same as a run whose console is read,
+// then says that the console failed.
+TEST_F(HostileRun, ConsoleGoneStillWritesTheResults) {
+  const std::string params = "ResNumPrint 50\n";
+  ProcessResult read = run(zincFingers(), params);
+  ASSERT_EQ(read.exitStatus, 0) << read.err;
+  const std::map<std::string, std::string> whole = outputs();
+  dir.reset(new TempDir);
+  ChildSetup setup;
+  setup.stdoutUnread = true;
+  ProcessResult r = run(zincFingers(), params, setup);
+  EXPECT_EQ(r.termSignal, 0);
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(r.err, "Error while writing to standard output\n");
+  EXPECT_EQ(outputs(), whole);
 }
 
 // A console that cannot be written to is a failure, said on standard error.
@@ -192,6 +224,86 @@ TEST_F(HostileRun, OutOfMemoryEndsWithAMessage) {
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.err, "Not enough memory to complete the run\n");
   EXPECT_EQ(r.out, "Version 1.93\n");
+}
+
+// SIGTERM, SIGHUP or SIGINT at any moment of a run: it ends with status 128 +
+// the signal's number, leaves no temporary file, and every file it leaves
+// under its final name is whole (the same as the completed run's). Moments: as
+// soon as the run log's temporary file exists, while each result file is
+// being written, and after delays drawn with a fixed seed over a whole run's
+// duration.
+TEST_F(HostileRun, StoppingSignalsLeaveNoTemporaryOrCutFile) {
+  // More solutions than by default, so that writing the result files takes a while.
+  const std::string params = "bvResNum 30\n";
+  const std::vector<std::string> files = zincFingers();
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(run(files, params).exitStatus, 0);
+  const long runMicros = static_cast<long>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
+  const std::map<std::string, std::string> whole = outputs();
+  ASSERT_EQ(whole.size(), 3u);
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  const int kRandomMoments = 2;  // each run takes far longer there
+#else
+  const int kRandomMoments = 10;
+#endif
+  std::mt19937 random(7);
+  for (int signo : {SIGTERM, SIGHUP, SIGINT}) {
+    SCOPED_TRACE(strsignal(signo));
+    std::vector<ChildSetup> moments;
+    for (const char* file : {"log_quorvalin.txt.", "2_sol.res.", "3_sol.res."}) {
+      moments.emplace_back();
+      moments.back().signalWhenFileStarts = file;
+    }
+    for (int k = 0; k < kRandomMoments; ++k) {
+      moments.emplace_back();
+      moments.back().signalAfterMicros = std::uniform_int_distribution<long>(0, runMicros)(random);
+    }
+    for (ChildSetup& setup : moments) {
+      SCOPED_TRACE(setup.signalWhenFileStarts.empty() ? std::to_string(setup.signalAfterMicros) + " us"
+                                                      : "while " + setup.signalWhenFileStarts + "* exists");
+      setup.signal = signo;
+      // A moment while a file is being written can be missed when the file is
+      // written fast: tried again then.
+      ProcessResult r;
+      for (int attempt = 0; attempt < 20; ++attempt) {
+        dir.reset(new TempDir);
+        r = run(files, params, setup);
+        if (r.signalSent || setup.signalWhenFileStarts.empty()) break;
+      }
+      EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
+      const std::map<std::string, std::string> left = outputs();
+      for (const auto& file : left) {
+        ASSERT_EQ(whole.count(file.first), 1u) << file.first;
+        EXPECT_EQ(file.second, whole.at(file.first)) << file.first;
+      }
+      if (!setup.signalWhenFileStarts.empty()) {
+        ASSERT_TRUE(r.signalSent);
+        EXPECT_EQ(r.exitStatus, 128 + signo);
+        EXPECT_EQ(left.count(setup.signalWhenFileStarts.substr(0, setup.signalWhenFileStarts.size() - 1)), 0u);
+      } else if (r.exitStatus == 0) {
+        EXPECT_EQ(left, whole);  // the signal came after the end
+      } else if (r.termSignal == signo) {
+        EXPECT_EQ(left.size(), 0u);  // the signal came before the start-up
+      } else {
+        EXPECT_EQ(r.exitStatus, 128 + signo) << r.termSignal;
+      }
+    }
+  }
+}
+
+// Started with SIGHUP ignored (nohup): a hangup does not stop the run.
+TEST_F(HostileRun, HangupIgnoredAtTheStartStaysIgnored) {
+  ChildSetup setup;
+  setup.ignoredSignals.push_back(SIGHUP);
+  setup.signal = SIGHUP;
+  setup.signalWhenFileStarts = "log_quorvalin.txt.";
+  ProcessResult r = run(zincFingers(), "", setup);
+  ASSERT_TRUE(r.signalSent);
+  EXPECT_EQ(r.exitStatus, 0) << r.termSignal;
+  EXPECT_TRUE(dir->exists("3_sol.res"));
+  EXPECT_TRUE(dir->exists("log_quorvalin.txt"));
 }
 
 }  // namespace

@@ -2,17 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <new>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "DriverTestSupport.h"
+#include "ExitCapture.h"
 #include "SyntheticStructure.h"
 #include "driver/Configuration.h"
 #include "driver/Ranking.h"
+#include "driver/ResultFiles.h"
 #include "engine/EventSet.h"
+#include "engine/MuAlAlgRef.h"
 #include "engine/MultSeqBlock.h"
+#include "support/Fatal.h"
 #include "support/Parameters.h"
+#include "support/SharedTasks.h"
 
 namespace {
 
@@ -213,6 +227,132 @@ TEST_F(PivotLoopTest, ScoringOnlySeedIsTheIdentityOverAllStructures) {
     }
   }
   delete seed;
+}
+
+// Starts workers as std::thread does, except that the starts numbered in
+// `failing` (from 0) fail as they do when the system lacks the memory for
+// another stack.
+PivotLoop::ThreadStarter failingAt(const std::vector<int>& failing) {
+  std::shared_ptr<int> started = std::make_shared<int>(0);
+  return [failing, started](std::function<void()> work) {
+    const int k = (*started)++;
+    if (std::find(failing.begin(), failing.end(), k) != failing.end())
+      throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return std::thread(std::move(work));
+  };
+}
+
+// A run of the real engine over a family of related chains.
+struct EngineRun {
+  std::string progress;
+  std::string solutions;  // every solution file's text, in turn
+  bool engineOnCaller = false;
+  bool engineElsewhere = false;
+};
+
+EngineRun runEngineLoop(int threads, const PivotLoop::ThreadStarter& start) {
+  testing_support::startWithDefaults();
+  Structures family;
+  const std::vector<Vector3> base = testing_support::irregularChain(30, 41);
+  for (unsigned k = 0; k < 5; ++k)
+    family.add(testing_support::movedCopy(base, testing_support::randomRigidMotion(50 + k), 0.4f, 60 + k),
+               "s" + std::to_string(k));
+  SolutionRanking ranking(5, 100);
+  EngineRun run;
+  std::ostringstream progress;
+  const std::thread::id caller = std::this_thread::get_id();
+  std::atomic<bool> onCaller{false}, elsewhere{false};
+  PivotLoop::run(
+      family.list, false,
+      [&](std::vector<AtomMolecule*>& mols, int ref, PivotLoop::SetResults& results,
+          PivotLoop::SeedResults& msbResults) {
+        (std::this_thread::get_id() == caller ? onCaller : elsewhere) = true;
+        MuAlAlgRef engine(mols, ref);
+        engine.runAlg(results, msbResults);
+      },
+      ranking, progress, threads, start);
+  run.progress = progress.str();
+  std::ostringstream solutions;
+  for (const SolutionRanking::Seeds& seeds : ranking.takeSolutions())
+    ResultFiles::writeSolutions(solutions, family.list, seeds, 100);
+  run.solutions = solutions.str();
+  run.engineOnCaller = onCaller;
+  run.engineElsewhere = elsewhere;
+  Parameters::clear();
+  return run;
+}
+
+// Workers that cannot be started change nothing in what the run gives; with
+// none, the calling thread does all the work.
+TEST(PivotLoopWorkers, WorkersThatFailToStartChangeNothing) {
+  const EngineRun serial = runEngineLoop(1, PivotLoop::startThread);
+  ASSERT_NE(serial.solutions.find("Solution Num : 0"), std::string::npos);
+  EXPECT_TRUE(serial.engineOnCaller);
+  const struct {
+    int threads;
+    std::vector<int> failing;
+  } cases[] = {
+      {4, {}}, {4, {0}}, {4, {2}}, {4, {1, 2, 3}}, {4, {0, 1, 2}}, {4, {0, 1, 2, 3}}, {9, {0, 2, 4, 6, 8}}, {2, {0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.threads << " threads, " << c.failing.size() << " failing");
+    const EngineRun parallel = runEngineLoop(c.threads, failingAt(c.failing));
+    EXPECT_EQ(parallel.progress, serial.progress);
+    EXPECT_EQ(parallel.solutions, serial.solutions);
+    const bool noneStarted = c.failing.size() == static_cast<std::size_t>(c.threads);
+    EXPECT_EQ(parallel.engineOnCaller, noneStarted);
+    EXPECT_EQ(parallel.engineElsewhere, !noneStarted);
+  }
+}
+
+void sayExitHandlersRan() { std::fputs("exit handlers ran\n", stderr); }
+
+// Runs the loop on six threads with an engine whose shared tasks all fail at
+// about the same moment, each with `fail`, as the run's main does.
+void failOnEveryWorker(void (*fail)()) {
+  testing_support::stdoutToStderr();
+  testing_support::LeakCheckPause pause;
+  Fatal::endOnAllocationFailure();
+  std::atexit(sayExitHandlersRan);
+  testing_support::startWithDefaults();
+  Structures structures;
+  for (unsigned k = 0; k < 6; ++k)
+    structures.add(testing_support::irregularChain(20, k + 1), "m" + std::to_string(k));
+  SolutionRanking ranking(6, 100);
+  std::ostringstream progress;
+  std::atomic<int> arrived{0};
+  PivotLoop::run(
+      structures.list, false,
+      [&](std::vector<AtomMolecule*>&, int, PivotLoop::SetResults&, PivotLoop::SeedResults&) {
+        SharedTasks::run(12, [&](std::size_t) {
+          ++arrived;
+          const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+          while (arrived.load() < 6 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+          fail();
+        });
+      },
+      ranking, progress, 6);
+  std::_Exit(3);
+}
+
+// A worker's failure, whatever it is, ends the run once, through the one
+// fatal path: one message, status 1, no exit-time destructors under the
+// other threads, never an abort.
+TEST(PivotLoopWorkers, FailuresOnSeveralWorkersEndTheRunOnce) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  const struct {
+    const char* name;
+    void (*fail)();
+    const char* pattern;
+  } cases[] = {
+      {"an allocation that fails", [] { std::get_new_handler()(); }, "^Not enough memory to complete the run\n$"},
+      {"an exception", [] { throw std::bad_alloc(); }, "^Not enough memory to complete the run\n$"},
+      {"a fatal error", [] { Fatal::report(std::cout, "error"); }, "^error\n$"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EXIT(failOnEveryWorker(c.fail), testing::ExitedWithCode(1), c.pattern);
+  }
 }
 
 }  // namespace

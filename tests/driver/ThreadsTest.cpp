@@ -4,8 +4,9 @@
 // differ. Also the choice of the thread count.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 
 namespace {
 
+using testing_support::ChildSetup;
 using testing_support::ProcessResult;
 using testing_support::filesIn;
 using testing_support::TempDir;
@@ -25,6 +27,7 @@ using testing_support::movedCopy;
 using testing_support::randomRigidMotion;
 using testing_support::runProcess;
 using testing_support::withLoopReplaced;
+using testing_support::withoutTimes;
 
 // A family of related chains: noisy, moved copies of one chain, some with a
 // loop out of place, and one unrelated chain, so that seeds of every size and
@@ -42,34 +45,32 @@ std::vector<std::string> writeFamily(const TempDir& dir) {
   return names;
 }
 
-// Timer figures (hh:mm:ss.cc) vary from run to run.
-std::string withoutTimes(const std::string& text) {
-  static const std::regex figure("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{2}");
-  return std::regex_replace(text, figure, "<time>");
-}
-
 struct Outcome {
   ProcessResult result;
   std::vector<std::string> files;
   std::vector<std::string> contents;
 };
 
-Outcome runWith(const std::string& threads, const std::string& params) {
+void expectSameAsSerial(const Outcome& serial, const Outcome& parallel);
+
+Outcome runWith(const std::string& threads, const std::string& params, const ChildSetup& setup = ChildSetup()) {
   TempDir dir;
   std::vector<std::string> argv = {QUORVALIN_BINARY};
   const std::vector<std::string> names = writeFamily(dir);
   argv.insert(argv.end(), names.begin(), names.end());
   if (!params.empty()) dir.write("params.txt", params);
   Outcome run;
-  run.result = runProcess(argv, dir.path(), {{ThreadCount::kVariable, threads}});
+  run.result = runProcess(argv, dir.path(), {{ThreadCount::kVariable, threads}}, "", setup);
   run.files = filesIn(dir.path());
   for (const std::string& f : run.files) run.contents.push_back(withoutTimes(dir.read(f)));
   return run;
 }
 
 void expectSameOnOneAndFourThreads(const std::string& params) {
-  const Outcome serial = runWith("1", params);
-  const Outcome parallel = runWith("4", params);
+  expectSameAsSerial(runWith("1", params), runWith("4", params));
+}
+
+void expectSameAsSerial(const Outcome& serial, const Outcome& parallel) {
   ASSERT_EQ(serial.result.exitStatus, 0) << serial.result.out << serial.result.err;
   ASSERT_EQ(parallel.result.exitStatus, 0) << parallel.result.out << parallel.result.err;
   EXPECT_EQ(withoutTimes(parallel.result.out), withoutTimes(serial.result.out));
@@ -90,6 +91,47 @@ TEST(Threads, FourThreadsPrintTheDebugLinesOfEveryPivotInOrder) {
 
 TEST(Threads, FourThreadsScoreByMatrixAsOneDoes) {
   expectSameOnOneAndFourThreads("Scoring 1\nExtIterations 1\n");
+}
+
+// Thread stacks as large as the stack limit, which the address space limit
+// cannot hold: no worker starts, and the main thread does all the work, as
+// on one thread.
+TEST(Threads, WorkersTheSystemCannotStartLeaveTheWorkToTheMainThread) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers reserve far more address space than any memory limit allows";
+#endif
+  ChildSetup setup;
+  setup.limits.push_back({RLIMIT_STACK, 2ul << 30});
+  setup.limits.push_back({RLIMIT_AS, 1ul << 30});
+  expectSameAsSerial(runWith("1", ""), runWith("8", "", setup));
+}
+
+// An address space that a run on one thread fits in, but not one on eight
+// (each thread's stack and memory pool take their share): the run completes
+// with what one thread gives, or ends with one out-of-memory message and
+// status 1, its log whole and no temporary file left.
+TEST(Threads, MemoryLimitOnManyThreadsEndsCleanly) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers reserve far more address space than any memory limit allows";
+#endif
+  ChildSetup setup;
+  setup.limits.push_back({RLIMIT_AS, 28ul << 20});
+  const Outcome serial = runWith("1", "", setup);
+  expectSameAsSerial(runWith("1", ""), serial);
+  for (int round = 0; round < 3; ++round) {
+    const Outcome limited = runWith("8", "", setup);
+    for (const std::string& file : limited.files) EXPECT_EQ(file.find(".tmp"), std::string::npos) << file;
+    if (limited.result.exitStatus == 0) {
+      expectSameAsSerial(serial, limited);
+      continue;
+    }
+    EXPECT_EQ(limited.result.exitStatus, 1) << limited.result.termSignal;
+    EXPECT_EQ(limited.result.err, "Not enough memory to complete the run\n");
+    const auto log = std::find(limited.files.begin(), limited.files.end(), "log_quorvalin.txt");
+    ASSERT_NE(log, limited.files.end());
+    const std::string& text = limited.contents[static_cast<std::size_t>(log - limited.files.begin())];
+    EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), "Not enough memory to complete the run\n");
+  }
 }
 
 TEST(Threads, UnusableThreadCountStopsTheRunBeforeLoading) {

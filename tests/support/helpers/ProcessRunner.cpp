@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -76,7 +78,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
       close(fd);
     }
     if (setup.closeStdout) close(1);
-    if (setup.ignoreFileSizeSignal) signal(SIGXFSZ, SIG_IGN);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int signo = 1; signo < NSIG; ++signo) signal(signo, SIG_DFL);
+    for (int signo : setup.ignoredSignals) signal(signo, SIG_IGN);
     for (const auto& limit : setup.limits) {
       const rlimit value = {static_cast<rlim_t>(limit.second), static_cast<rlim_t>(limit.second)};
       if (setrlimit(limit.first, &value) != 0) _exit(127);
@@ -84,9 +90,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     execve(cargv[0], cargv.data(), envp.data());
     _exit(127);
   }
+  const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   close(inPipe[0]);
   close(outPipe[1]);
   close(errPipe[1]);
+  if (setup.stdoutUnread) close(outPipe[0]);
   if (!stdinText.empty()) {
     ssize_t w = write(inPipe[1], stdinText.data(), stdinText.size());
     (void)w;
@@ -94,20 +102,57 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   close(inPipe[1]);
 
   ProcessResult result;
-  bool outOpen = true, errOpen = true;
+  bool outOpen = !setup.stdoutUnread, errOpen = true;
+  bool signalDue = setup.signal != 0;
+  int status = 0;
+  bool reaped = false;
+  const auto fileThere = [&] {
+    const std::vector<std::string> names = filesIn(workDir.empty() ? "." : workDir);
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+      return name.compare(0, setup.signalWhenFileStarts.size(), setup.signalWhenFileStarts) == 0;
+    });
+  };
   while (outOpen || errOpen) {
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
+    // The pipes close when the child ends; until then it may be signalled,
+    // looked at every 50 microseconds.
+    if (signalDue && setup.signalWhenFileStarts.empty()) {
+      if (std::chrono::steady_clock::now() - started >= std::chrono::microseconds(setup.signalAfterMicros)) {
+        kill(pid, setup.signal);  // a zombie at worst: it has not been waited for
+        signalDue = false;
+        result.signalSent = true;
+      }
+    } else if (signalDue && fileThere()) {
+      // Stopped while the file is looked at again, so that the signal is
+      // known to come while it is there.
+      kill(pid, SIGSTOP);
+      int stopped = 0;
+      while (waitpid(pid, &stopped, WUNTRACED) < 0 && errno == EINTR) {
+      }
+      if (!WIFSTOPPED(stopped)) {
+        status = stopped;
+        reaped = true;
+        signalDue = false;
+      } else {
+        if (fileThere()) {
+          kill(pid, setup.signal);
+          signalDue = false;
+          result.signalSent = true;
+        }
+        kill(pid, SIGCONT);
+      }
+    }
+    pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    const timespec step = {0, 50000};
+    if (ppoll(fds, 2, signalDue ? &step : nullptr, nullptr) < 0) {
       if (errno == EINTR) continue;
       break;
     }
     if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) drain(outPipe[0], result.out, outOpen);
     if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) drain(errPipe[0], result.err, errOpen);
   }
-  close(outPipe[0]);
+  if (!setup.stdoutUnread) close(outPipe[0]);
   close(errPipe[0]);
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (!reaped && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.termSignal = WTERMSIG(status);
@@ -175,6 +220,19 @@ std::vector<std::string> filesIn(const std::string& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::vector<std::string> filesEndingIn(const std::string& folder, const std::string& suffix) {
+  std::vector<std::string> names;
+  for (const std::string& name : filesIn(folder))
+    if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+      names.push_back(name);
+  return names;
+}
+
+std::string withoutTimes(const std::string& text) {
+  static const std::regex figure("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{2}");
+  return std::regex_replace(text, figure, "<time>");
 }
 
 std::string testData(const std::string& name) { return std::string(QUORVALIN_TEST_DATA) + "/" + name; }

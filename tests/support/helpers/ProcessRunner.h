@@ -9,16 +9,26 @@ namespace testing_support {
 struct ProcessResult {
   int exitStatus = -1;   // exit code, or -1 when the child did not exit normally
   int termSignal = 0;    // the signal that ended the child, 0 if it exited
+  bool signalSent = false;  // whether ChildSetup::signal was sent
   std::string out;
   std::string err;
 };
 
-// Conditions the child starts under, set between fork and exec.
+// Conditions the child starts under, set between fork and exec. Every signal
+// starts with its default action and unblocked, whatever the test runner's.
 struct ChildSetup {
   std::vector<std::pair<int, unsigned long>> limits;  // setrlimit resource and (soft and hard) limit
-  bool ignoreFileSizeSignal = false;  // SIGXFSZ ignored: writes past RLIMIT_FSIZE fail with EFBIG
+  std::vector<int> ignoredSignals;    // started ignored (SIGXFSZ: writes past RLIMIT_FSIZE fail with EFBIG)
   std::string stdoutPath;             // standard output opened on this file instead of the pipe
   bool closeStdout = false;           // standard output closed
+  bool stdoutUnread = false;          // standard output a pipe whose reader has gone (`| head -c0`)
+
+  // `signal` is sent to the child once it has run `signalAfterMicros`, or,
+  // when `signalWhenFileStarts` is set, once a file whose name starts so
+  // appears in the working folder; not at all when it ends before.
+  int signal = 0;
+  long signalAfterMicros = 0;
+  std::string signalWhenFileStarts;
 };
 
 // argv[0] is the program path. The child runs in `workDir` (when not empty) with the
@@ -49,6 +59,13 @@ void writeFile(const std::string& path, const std::string& content);
 
 // The names in a folder but "." and "..", sorted; none when it cannot be read.
 std::vector<std::string> filesIn(const std::string& folder);
+
+// The names in a folder that end in `suffix`, sorted.
+std::vector<std::string> filesEndingIn(const std::string& folder, const std::string& suffix);
+
+// The text with every timer figure (hh:mm:ss.cc), which varies from run to
+// run, replaced by "<time>".
+std::string withoutTimes(const std::string& text);
 
 // Path of a file in the tests' data folder.
 std::string testData(const std::string& name);
