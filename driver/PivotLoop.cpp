@@ -1,5 +1,9 @@
 #include "driver/PivotLoop.h"
 
+#include <malloc.h>
+#include <pthread.h>
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <iostream>
@@ -291,6 +295,38 @@ void printProgress(std::ostream& out, int n, int r) {
   out.flush();
 }
 
+// The address space a run may take, or RLIM_INFINITY.
+rlim_t addressSpaceLimit() {
+  rlim_t limit = RLIM_INFINITY;
+  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    rlimit r;
+    if (getrlimit(resource, &r) == 0 && r.rlim_cur < limit) limit = r.rlim_cur;
+  }
+  return limit;
+}
+
+// Under an address-space limit, workers started as usual can take more of it
+// than the run's data needs: each one's stack reserves the stack limit (8 MiB
+// by default) and each of the C library's per-thread memory pools 64 MiB,
+// while a worker uses a few kilobytes of stack. So the workers get 1 MiB
+// stacks, and as many pools as half the limit holds. Nothing here changes
+// what a run computes.
+void fitWorkersToAddressSpace(int threads) {
+  const rlim_t limit = addressSpaceLimit();
+  if (limit == RLIM_INFINITY) return;
+  const rlim_t pool = rlim_t(64) << 20;
+  const rlim_t pools = std::min<rlim_t>(limit / 2 / pool, static_cast<rlim_t>(threads) + 1);
+  mallopt(M_ARENA_MAX, static_cast<int>(std::max<rlim_t>(pools, 1)));
+  const std::size_t stack = std::size_t(1) << 20;
+  pthread_attr_t attr;
+  if (pthread_getattr_default_np(&attr) != 0) return;
+  std::size_t current = 0;
+  if (pthread_attr_getstacksize(&attr, &current) == 0 && current > stack &&
+      pthread_attr_setstacksize(&attr, stack) == 0)
+    pthread_setattr_default_np(&attr);
+  pthread_attr_destroy(&attr);
+}
+
 }  // namespace
 
 std::thread startThread(std::function<void()> work) { return std::thread(std::move(work)); }
@@ -301,6 +337,7 @@ void run(std::vector<AtomMolecule*>& mols, bool singlePivot, const Engine& engin
   if (n == 2) singlePivot = true;
   if (threads > 1) {
     const std::vector<int> pivots = pivotOrder(n, singlePivot, Parameters::getInt(Param::FullSet) != 0);
+    fitWorkersToAddressSpace(threads);
     ParallelPivots parallel(mols, pivots, engine, ranking, threads, start);
     if (parallel.workers() > 0) {
       for (std::size_t k = 0; k < pivots.size(); ++k) {

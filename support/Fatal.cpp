@@ -7,6 +7,8 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include "support/Log.h"
 #include "support/TemporaryFiles.h"
@@ -53,9 +55,35 @@ void outOfMemory() {
   stop();
 }
 
+namespace {
+
+// An exception nothing catches: short of memory when it says so, otherwise a
+// fault of the program's own, said as such rather than as a lack of memory.
+[[noreturn]] void endOnUncaught() {
+  claim();
+  std::string what = "an unknown exception";
+  if (std::exception_ptr caught = std::current_exception()) {
+    try {
+      std::rethrow_exception(caught);
+    } catch (const std::bad_alloc&) {
+      outOfMemory();
+    } catch (const std::length_error&) {
+      outOfMemory();
+    } catch (const std::exception& e) {
+      what = e.what();
+    } catch (...) {
+    }
+  }
+  std::cerr << "Internal error: " << what << std::endl;
+  if (Log::fout.is_open()) Log::fout << "Internal error: " << what << std::endl;
+  stop();
+}
+
+}  // namespace
+
 void endOnAllocationFailure() {
   std::set_new_handler(outOfMemory);
-  std::set_terminate(outOfMemory);
+  std::set_terminate(endOnUncaught);
 }
 
 ThreadsRunning::ThreadsRunning() { threadsRunning.fetch_add(1); }

@@ -29,8 +29,10 @@ template <class... Parts>
 [[noreturn]] void outOfMemory();
 
 // Makes a failed allocation, and an exception that nothing catches on any
-// thread, end the run through outOfMemory(). Such an exception ends it where
-// it was thrown, before any stack is unwound under the threads still using it.
+// thread, end the run: through outOfMemory() when the exception is a lack of
+// memory, with "Internal error: " and its text otherwise. Such an exception
+// ends it where it was thrown, before any stack is unwound under the threads
+// still using it.
 void endOnAllocationFailure();
 
 // Held by code that runs threads of its own, from before it starts them until

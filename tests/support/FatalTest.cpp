@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iostream>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -98,16 +99,31 @@ TEST(Fatal, ThreadsFailingToAllocateAtOnceGiveOneMessage) {
       testing::ExitedWithCode(1), "^Not enough memory to complete the run\n$");
 }
 
-TEST(Fatal, AnExceptionNothingCatchesEndsTheRunAsOutOfMemory) {
-  EXPECT_EXIT(
-      {
-        Fatal::endOnAllocationFailure();
-        endOnThreads(3, [](int k) {
-          if (k == 1) throw std::bad_alloc();
-          for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
-        });
-      },
-      testing::ExitedWithCode(1), "^Not enough memory to complete the run\n$");
+// An exception nothing catches, on a worker, ends the run with one message:
+// the lack of memory for an allocation failure, an internal error otherwise.
+TEST(Fatal, AnExceptionNothingCatchesEndsTheRunWithOneMessage) {
+  const struct {
+    const char* name;
+    void (*fail)();
+    const char* message;
+  } cases[] = {
+      {"bad_alloc", [] { throw std::bad_alloc(); }, "^Not enough memory to complete the run\n$"},
+      {"length_error", [] { throw std::length_error("vector"); }, "^Not enough memory to complete the run\n$"},
+      {"logic error", [] { throw std::out_of_range("slot 7"); }, "^Internal error: slot 7\n$"},
+      {"not an exception", [] { throw 7; }, "^Internal error: an unknown exception\n$"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EXIT(
+        {
+          Fatal::endOnAllocationFailure();
+          endOnThreads(3, [&c](int k) {
+            if (k == 1) c.fail();
+            for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+          });
+        },
+        testing::ExitedWithCode(1), c.message);
+  }
 }
 
 // The run log is completed with the message; a file being written when the
