@@ -315,6 +315,61 @@ TEST(KuratowskiTest, SearchOnAGraphWithoutNodes) {
   EXPECT_TRUE(L.empty());
 }
 
+// Graphs the search cannot take, refused with G and L as they were, whether
+// the handler throws or returns.
+TEST(KuratowskiTest, SearchRefusesAGraphThatIsNotABiconnectedMap) {
+  Pairs twoK5 = planar_families::complete(5);
+  twoK5.n = 9;
+  for (const Pair& e : planar_families::complete(5).edges)
+    twoK5.edges.emplace_back(e.first == 0 ? 0 : e.first + 4, e.second + 4);
+  Pairs k5k4 = planar_families::complete(5);
+  k5k4.n = 9;
+  for (const Pair& e : planar_families::complete(4).edges) k5k4.edges.emplace_back(e.first + 5, e.second + 5);
+  Pairs pendant = planar_families::complete(5);
+  pendant.n = 6;
+  pendant.edges.emplace_back(4, 5);
+  struct Case {
+    const char* name;
+    Pairs graph;
+    bool map;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"K5 one way", planar_families::complete(5), false, "Kuratowski: graph is not a map."},
+      {"K3,3 one way", planar_families::completeBipartite(3, 3), false, "Kuratowski: graph is not a map."},
+      {"two K5 sharing a node", twoK5, true, "Kuratowski: graph is not biconnected."},
+      {"K5 and a separate K4", k5k4, true, "Kuratowski: graph is not biconnected."},
+      {"K5 with a pendant edge", pendant, true, "Kuratowski: graph is not biconnected."},
+  };
+  for (const Case& c : cases) {
+    for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+      SCOPED_TRACE(std::string(c.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+      RecordingErrorHandler handler(mode);
+      graph G;
+      planar_families::build(G, c.graph, c.map);
+      if (c.map) {
+        ASSERT_TRUE(G.make_map());
+      }
+      Snapshot before(G);
+      graphlib::list<edge> L;
+      handler.raisedBy([&] { graphlib::Kuratowski(G, L); });
+      ASSERT_EQ(handler.size(), 1u);
+      EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, c.message}));
+      EXPECT_TRUE(L.empty());
+      EXPECT_TRUE(before == Snapshot(G));
+    }
+  }
+  // Nodes without edges are no obstacle.
+  graph G;
+  Pairs isolated = planar_families::complete(5);
+  isolated.n = 7;
+  planar_families::build(G, isolated, true);
+  ASSERT_TRUE(G.make_map());
+  graphlib::list<edge> L;
+  graphlib::Kuratowski(G, L);
+  EXPECT_EQ(kuratowskiDefect(G, L), "");
+}
+
 // The tree of a small graph: node i's tree edge comes from parent[i].
 struct TreeFixture {
   graph G;

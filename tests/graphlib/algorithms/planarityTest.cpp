@@ -368,6 +368,28 @@ TEST(PlanarityTest, LongCycleIsEmbeddedWithoutDeepRecursion) {
   EXPECT_EQ(in_lists, 2 * n);
 }
 
+TEST(PlanarityTest, EmbeddingStepsRefuseAGraphThatIsNotAMap) {
+  for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+    RecordingErrorHandler handler(mode);
+    graph G;
+    planar_families::build(G, planar_families::complete(5), false);
+    Snapshot before(G);
+    graphlib::node_array<int> numbers(G, 0);
+    graphlib::list<node> L;
+    graphlib::ST_NUMBERING(G, numbers, L, nullptr);
+    int k = -1;
+    EXPECT_EQ(handler.raisedBy([&] { k = graphlib::PLAN_EMBED_K(G, numbers, L); }).message,
+              mode == RecordingErrorHandler::Mode::Throw ? "PLAN_EMBED_K: graph is not a map." : "");
+    if (mode == RecordingErrorHandler::Mode::Return) {
+      EXPECT_EQ(k, 0);
+      EXPECT_FALSE(graphlib::PLAN_EMBED(G, numbers, L));
+      ASSERT_EQ(handler.size(), 2u);
+      EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, "PLAN_EMBED_K: graph is not a map."}));
+    }
+    EXPECT_TRUE(before == Snapshot(G));
+  }
+}
+
 // Run by hand (--gtest_also_run_disabled_tests, optimised build): the processor
 // time per edge of the plain test and of the embedding should stay roughly
 // constant as the triangulations grow. The pairing of the bidirected copy
