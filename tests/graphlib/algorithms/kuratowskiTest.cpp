@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -369,6 +370,105 @@ TEST(KuratowskiTest, SearchRefusesAGraphThatIsNotABiconnectedMap) {
   graphlib::Kuratowski(G, L);
   EXPECT_EQ(kuratowskiDefect(G, L), "");
 }
+
+using planar_families::Entry;
+
+bool embeds(Entry e) { return e == Entry::PlanarListEmbed || e == Entry::BlPlanarListEmbed; }
+
+// The forms that return a Kuratowski list.
+bool planarWithList(Entry e, graph& G, graphlib::list<edge>& K) {
+  return e == Entry::PlanarList        ? graphlib::PLANAR(G, K, false)
+         : e == Entry::BlPlanarList    ? graphlib::BL_PLANAR(G, K, false)
+         : e == Entry::PlanarListEmbed ? graphlib::PLANAR(G, K, true)
+                                       : graphlib::BL_PLANAR(G, K, true);
+}
+
+class DeepPlanarInputsWithList : public testing::TestWithParam<std::tuple<planar_families::DeepFamily, Entry>> {};
+
+// Deep planar inputs at the default stack: true with K untouched and the
+// effects of the test without a list; the simple search reports a planar G.
+TEST_P(DeepPlanarInputsWithList, AreAnsweredPlanar) {
+  const Entry entry = std::get<1>(GetParam());
+  const Pairs p = std::get<0>(GetParam()).make();
+  RecordingErrorHandler handler;
+  graph G;
+  planar_families::build(G, p, embeds(entry));
+  graph other;
+  planar_families::build(other, planar_families::complete(3), false);
+  graphlib::list<edge> K;
+  K.append(static_cast<edge>(other.e_list.head));
+  const std::vector<edge> kept = items(K);
+  if (embeds(entry)) {
+    const std::multiset<Pair> ends = planar_families::endsOf(G);
+    EXPECT_TRUE(planarWithList(entry, G, K));
+    EXPECT_TRUE(planar_families::endsOf(G) == ends);
+    EXPECT_EQ(planar_families::embeddingDefect(G), "");
+    EXPECT_EQ(items(K), kept);
+    return;
+  }
+  Snapshot before(G);
+  if (entry == Entry::SimpleSearch) {
+    EXPECT_EQ(handler.raisedBy([&] { graphlib::KURATOWSKI_SIMPLE(G, K); }),
+              (testing_support::GraphlibError{1, "KURATOWSKI_SIMPLE: G is planar"}));
+    EXPECT_TRUE(K.empty());
+    EXPECT_TRUE(G.e_hidden.empty());
+  } else {
+    EXPECT_TRUE(planarWithList(entry, G, K));
+    EXPECT_EQ(items(K), kept);
+  }
+  EXPECT_TRUE(before == Snapshot(G));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DeepPlanarInputsWithList,
+    testing::Combine(testing::ValuesIn(planar_families::deepPlanarFamilies()),
+                     testing::Values(Entry::PlanarList, Entry::BlPlanarList, Entry::PlanarListEmbed,
+                                     Entry::BlPlanarListEmbed, Entry::SimpleSearch)),
+    planar_families::deepCaseName<testing::TestParamInfo<DeepPlanarInputsWithList::ParamType>>);
+
+// K5 or K3,3 with one edge drawn out into a long path or triangulated strip,
+// made before or after the rest: the search walks the whole of it.
+const planar_families::DeepFamily kDeepNonPlanar[] = {
+    {"K5_path", [] {
+       return planar_families::spliceInto(planar_families::complete(5),
+                                          planar_families::path(planar_families::deepSize(200000, 60000)), false);
+     }},
+    {"K33_strip_first", [] {
+       return planar_families::spliceInto(planar_families::completeBipartite(3, 3),
+                                          planar_families::strip(planar_families::deepSize(200000, 60000)), true);
+     }},
+};
+
+class DeepNonPlanarInputs : public testing::TestWithParam<std::tuple<planar_families::DeepFamily, Entry>> {};
+
+// Deep non-planar inputs at the default stack: a verified witness, and G as
+// it was (its pairing made beforehand where the search needs a map).
+TEST_P(DeepNonPlanarInputs, GiveAVerifiedWitness) {
+  const Entry entry = std::get<1>(GetParam());
+  const Pairs p = std::get<0>(GetParam()).make();
+  RecordingErrorHandler handler;
+  graph G;
+  const bool map = embeds(entry) || entry == Entry::Search;
+  planar_families::build(G, p, map);
+  if (map) {
+    ASSERT_TRUE(G.make_map());
+  }
+  Snapshot before(G);
+  graphlib::list<edge> K;
+  if (entry == Entry::Search)
+    graphlib::Kuratowski(G, K);
+  else
+    EXPECT_FALSE(planarWithList(entry, G, K));
+  EXPECT_EQ(kuratowskiDefect(G, K), "");
+  EXPECT_TRUE(before == Snapshot(G));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DeepNonPlanarInputs,
+    testing::Combine(testing::ValuesIn(kDeepNonPlanar),
+                     testing::Values(Entry::PlanarList, Entry::BlPlanarList, Entry::PlanarListEmbed,
+                                     Entry::BlPlanarListEmbed, Entry::Search)),
+    planar_families::deepCaseName<testing::TestParamInfo<DeepNonPlanarInputs::ParamType>>);
 
 // The tree of a small graph: node i's tree edge comes from parent[i].
 struct TreeFixture {
