@@ -1114,10 +1114,10 @@ TEST_P(DeepInputs, ConnectingAndBiconnectingRepairs) {
 INSTANTIATE_TEST_SUITE_P(
     Families, DeepInputs,
     testing::Values(
-        DeepCase{"path", [] { return planar_families::path(planar_families::deepSize(300000, 150000)); }, true, false},
-        DeepCase{"cycle", [] { return planar_families::cycle(planar_families::deepSize(300000, 150000)); }, false,
+        DeepCase{"path", [] { return planar_families::path(planar_families::deepSize(300000, 120000)); }, true, false},
+        DeepCase{"cycle", [] { return planar_families::cycle(planar_families::deepSize(300000, 120000)); }, false,
                  true},
-        DeepCase{"strip", [] { return planar_families::strip(planar_families::deepSize(300000, 150000)); }, true, true},
+        DeepCase{"strip", [] { return planar_families::strip(planar_families::deepSize(300000, 120000)); }, true, true},
         DeepCase{"grid",
                  [] {
                    int side = planar_families::deepSize(1000, 300);
@@ -1131,7 +1131,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DeepGraphs, CycleHasASeparationPair) {
   graph G;
   std::vector<node> v =
-      planar_families::build(G, planar_families::cycle(planar_families::deepSize(300000, 150000)), false);
+      planar_families::build(G, planar_families::cycle(planar_families::deepSize(300000, 120000)), false);
   node s1 = nullptr, s2 = nullptr;
   EXPECT_FALSE(graphlib::Is_Triconnected(G, s1, s2));
   EXPECT_EQ(s1, v.front());
@@ -1139,13 +1139,13 @@ TEST(DeepGraphs, CycleHasASeparationPair) {
   EXPECT_EQ(componentCount(G), 1);
 }
 
-// A deep path, an isolated node and a second deep path: the first node of
+// A deep path, an isolated node and a shorter path: the first node of
 // smallest degree of each component is its first node.
 TEST(DeepGraphs, DisconnectedPathsAreJoinedAndBiconnected) {
-  int n = planar_families::deepSize(300000, 150000);
+  int n = planar_families::deepSize(300000, 120000);
   planar_families::Pairs p = planar_families::path(n);
-  p.n = 2 * n + 1;
-  for (int k = n + 1; k < 2 * n; k++) p.edges.emplace_back(k, k + 1);
+  p.n = n + 1 + n / 4;
+  for (int k = n + 1; k + 1 < p.n; k++) p.edges.emplace_back(k, k + 1);
   graph G;
   std::vector<node> v = planar_families::build(G, p, false);
 
