@@ -824,7 +824,7 @@ std::vector<node> childrenOf(node v) {
 // A tree nested as deep as a long graph is decomposed, written, drawn, added
 // to a graph again and freed, all without running out of call stack.
 TEST(SpqTree, DeeplyNestedTreesAreWrittenDrawnRebuiltAndFreed) {
-  const int n = planar_families::deepSize(200000, 40000);
+  const int n = planar_families::deepSize(150000, 40000);
   AllocatorBaseline baseline;
   {
     graph G;
