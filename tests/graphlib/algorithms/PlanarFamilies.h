@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "FaceTracing.h"
 #include "graphlib/graph/graph.h"
 
@@ -173,11 +175,17 @@ inline const char* entryName(Entry e) {
 
 inline void PrintTo(Entry e, std::ostream* os) { *os << entryName(e); }
 
-// The name of a deep case (a family and an entry point) for its test.
-template <class Info>
-std::string deepCaseName(const Info& info) {
-  return std::string(std::get<0>(info.param).name) + "_" + entryName(std::get<1>(info.param));
-}
+// A deep case: one family given to one entry point.
+class DeepCase : public testing::TestWithParam<std::tuple<DeepFamily, Entry>> {
+ public:
+  static std::string name(const testing::TestParamInfo<ParamType>& info) {
+    return std::string(std::get<0>(info.param).name) + "_" + entryName(std::get<1>(info.param));
+  }
+
+ protected:
+  Entry entry() const { return std::get<1>(GetParam()); }
+  Pairs input() const { return std::get<0>(GetParam()).make(); }
+};
 
 // g with its first edge replaced by body: the body's first node is joined to
 // that edge's source and its last node to its target. With body_first the

@@ -383,13 +383,13 @@ bool planarWithList(Entry e, graph& G, graphlib::list<edge>& K) {
                                        : graphlib::BL_PLANAR(G, K, true);
 }
 
-class DeepPlanarInputsWithList : public testing::TestWithParam<std::tuple<planar_families::DeepFamily, Entry>> {};
+class DeepPlanarInputsWithList : public planar_families::DeepCase {};
 
 // Deep planar inputs at the default stack: true with K untouched and the
 // effects of the test without a list; the simple search reports a planar G.
 TEST_P(DeepPlanarInputsWithList, AreAnsweredPlanar) {
-  const Entry entry = std::get<1>(GetParam());
-  const Pairs p = std::get<0>(GetParam()).make();
+  const Entry entry = this->entry();
+  const Pairs p = input();
   RecordingErrorHandler handler;
   graph G;
   planar_families::build(G, p, embeds(entry));
@@ -424,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::ValuesIn(planar_families::deepPlanarFamilies()),
                      testing::Values(Entry::PlanarList, Entry::BlPlanarList, Entry::PlanarListEmbed,
                                      Entry::BlPlanarListEmbed, Entry::SimpleSearch)),
-    planar_families::deepCaseName<testing::TestParamInfo<DeepPlanarInputsWithList::ParamType>>);
+    DeepPlanarInputsWithList::name);
 
 // K5 or K3,3 with one edge drawn out into a long path or triangulated strip,
 // made before or after the rest: the search walks the whole of it.
@@ -439,13 +439,13 @@ const planar_families::DeepFamily kDeepNonPlanar[] = {
      }},
 };
 
-class DeepNonPlanarInputs : public testing::TestWithParam<std::tuple<planar_families::DeepFamily, Entry>> {};
+class DeepNonPlanarInputs : public planar_families::DeepCase {};
 
 // Deep non-planar inputs at the default stack: a verified witness, and G as
 // it was (its pairing made beforehand where the search needs a map).
 TEST_P(DeepNonPlanarInputs, GiveAVerifiedWitness) {
-  const Entry entry = std::get<1>(GetParam());
-  const Pairs p = std::get<0>(GetParam()).make();
+  const Entry entry = this->entry();
+  const Pairs p = input();
   RecordingErrorHandler handler;
   graph G;
   const bool map = embeds(entry) || entry == Entry::Search;
@@ -468,7 +468,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::ValuesIn(kDeepNonPlanar),
                      testing::Values(Entry::PlanarList, Entry::BlPlanarList, Entry::PlanarListEmbed,
                                      Entry::BlPlanarListEmbed, Entry::Search)),
-    planar_families::deepCaseName<testing::TestParamInfo<DeepNonPlanarInputs::ParamType>>);
+    DeepNonPlanarInputs::name);
 
 // The tree of a small graph: node i's tree edge comes from parent[i].
 struct TreeFixture {

@@ -368,14 +368,14 @@ TEST(PlanarityTest, LongCycleIsEmbeddedWithoutDeepRecursion) {
 
 using planar_families::Entry;
 
-class DeepPlanarInputs : public testing::TestWithParam<std::tuple<planar_families::DeepFamily, Entry>> {};
+class DeepPlanarInputs : public planar_families::DeepCase {};
 
 // Inputs whose searches go as deep as the graph is long, at the default stack:
 // the plain forms leave G exactly as it was, the embedding forms make a planar
 // map of the same edges (with its faces for make_planar_map).
 TEST_P(DeepPlanarInputs, ArePlanarAndEmbedded) {
-  const Entry entry = std::get<1>(GetParam());
-  const Pairs p = std::get<0>(GetParam()).make();
+  const Entry entry = this->entry();
+  const Pairs p = input();
   RecordingErrorHandler handler;
   graph G;
   const bool plain = entry == Entry::IsPlanar || entry == Entry::Planar || entry == Entry::BlPlanar;
@@ -410,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::ValuesIn(planar_families::deepPlanarFamilies()),
                      testing::Values(Entry::IsPlanar, Entry::Planar, Entry::BlPlanar, Entry::PlanarEmbed,
                                      Entry::BlPlanarEmbed, Entry::MakePlanarMap)),
-    planar_families::deepCaseName<testing::TestParamInfo<DeepPlanarInputs::ParamType>>);
+    DeepPlanarInputs::name);
 
 // The full 1000 x 1000 grid, for the test that copies it.
 TEST(PlanarityTest, LargeGridIsPlanar) {
