@@ -46,6 +46,9 @@ class kuratowski_search {
   void run();
 
  private:
+  // Every node with an edge is numbered, and every numbered node but s and t
+  // has a lower and a higher neighbour.
+  bool is_st_numbering(const list<node>& st) const;
   void build_bush();
   void compute_representatives();
   // Passes over the depth-first order; true when Case 1 or 2 was output.
@@ -102,12 +105,22 @@ class kuratowski_search {
 
 void kuratowski_search::run() {
   kuratowski_last_case = 0;
+  if (!Is_Map(G)) {
+    // The test below reads the reversal of every edge.
+    std_error_handler(1, "Kuratowski: graph is not a map.");
+    return;
+  }
   number.init(G, 0);
   list<node> st;
   ST_NUMBERING(G, number, st, nullptr);
   s = st.head();
   t = st.tail();
   if (st.empty()) return;
+  if (!is_st_numbering(st)) {
+    // Only a biconnected graph has one; the bush graph would miss nodes.
+    std_error_handler(1, "Kuratowski: graph is not biconnected.");
+    return;
+  }
 
   k = PLAN_EMBED_K(G, number, st);
   if (k == G.number_of_nodes()) {
@@ -125,6 +138,24 @@ void kuratowski_search::run() {
   compute_representatives();
   if (mixed_passes()) return;
   examine_blocks();
+}
+
+bool kuratowski_search::is_st_numbering(const list<node>& st) const {
+  for (graph_object* ox = G.e_list.head; ox != nullptr; ox = ox->succ) {
+    edge e = static_cast<edge>(ox);
+    if (number[e->source] == 0 || number[e->target] == 0) return false;
+  }
+  for (dlink* it = st.first(); it != nullptr; it = it->succ) {
+    node v = st.contents(it);
+    bool lower = v == s;
+    bool higher = v == t;
+    for (edge e = v->first_adj_edge[0]; e != nullptr && !(lower && higher); e = adj_succ(e, v, 0)) {
+      lower = lower || number[e->target] < number[v];
+      higher = higher || number[e->target] > number[v];
+    }
+    if (!lower || !higher) return false;
+  }
+  return true;
 }
 
 void kuratowski_search::build_bush() {

@@ -96,6 +96,11 @@ int PLAN_EMBED_K(graph& G, node_array<int>& numbers, list<node>& L) {
   int n = G.number_of_nodes();
   // Nothing to add: every node counts as added.
   if (G.number_of_edges() == 0) return n;
+  if (!Is_Map(G)) {
+    // Every step reads the reversal of the edges it adds.
+    std_error_handler(1, "PLAN_EMBED_K: graph is not a map.");
+    return 0;
+  }
 
   pq_tree T(G.max_edge_index + 1);
   std::vector<list<int>> seq(static_cast<size_t>(n) + 1);

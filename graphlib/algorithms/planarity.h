@@ -28,7 +28,8 @@ bool Is_Planar(const graph& G);
 bool PLANTEST(graph& G, node_array<int>& numbers, list<node>& L);
 // G must be a map. Returns how many nodes, in st-order, were added before the
 // first failing step (all of them when G is planar, and then G is embedded);
-// a failing run leaves G and numbers as they were.
+// a failing run leaves G and numbers as they were. A G with edges that is not
+// a map is reported and answered 0.
 int PLAN_EMBED_K(graph& G, node_array<int>& numbers, list<node>& L);
 bool PLAN_EMBED(graph& G, node_array<int>& numbers, list<node>& L);
 // A holds, per node, its edges to lower-numbered nodes in rotation order; the

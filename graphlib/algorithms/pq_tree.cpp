@@ -59,11 +59,17 @@ pq_tree::pq_tree(int n)
       failed(false), root(nullptr), pseudo(new pq_node_struct), ok(true) {
   // The pseudonode's index counts the stamps of direction indicators.
   pseudo->index = 2;
-  if (n >= 1) {
-    if (n == INT_MAX)
-      out_of_memory();
-    else
-      leaves_init(n + 1);
+  try {
+    if (n >= 1) {
+      if (n == INT_MAX)
+        out_of_memory();
+      else
+        leaves_init(n + 1);
+    }
+  } catch (...) {
+    // A handler that throws leaves no tree whose destructor would free it.
+    delete pseudo;
+    throw;
   }
 }
 
@@ -258,11 +264,34 @@ pq_node_struct* pq_tree::first_real_sibling(pq_node_struct* v, pq_node_struct* s
   return side;
 }
 
+// Every number of S must be a leaf, and none repeated.
+static bool pertinent_leaves_acceptable(pq_tree& T, list<int>& S) {
+  bool acceptable = true;
+  dlink* it = S.first();
+  for (; it != nullptr; it = S.succ(it)) {
+    int s = S[it];
+    if (s < 0 || s >= T.leaves_size || T.leaves[s] == nullptr ||
+        T.leaves[s]->mark == pq_node_struct::QUEUED) {
+      acceptable = false;
+      break;
+    }
+    T.leaves[s]->mark = pq_node_struct::QUEUED;
+  }
+  for (dlink* jt = S.first(); jt != it; jt = S.succ(jt)) T.leaves[S[jt]]->mark = pq_node_struct::UNMARKED;
+  return acceptable;
+}
+
 bool pq_tree::reduction(list<int>& S) {
   if (!ok) return false;
   while (!full_nodes.empty()) full_nodes.pop()->node_reset();
   pseudo->type = pq_node_struct::P_NODE;
   pseudo->node_reset();
+  // Both passes take the leaf of every number without looking. Refused, the
+  // tree is as before but has no pertinent part for an update to replace.
+  if (!pertinent_leaves_acceptable(*this, S)) {
+    pseudo->left_end = pseudo->right_end = nullptr;
+    return false;
+  }
   ok = bubble(S) && reduce(S);
   return ok;
 }
@@ -947,23 +976,6 @@ static bool new_leaves_acceptable(pq_tree& T, list<int>& U) {
     if (U[jt] < T.leaves_size) T.leaves[U[jt]] = nullptr;
   std::sort(beyond.begin(), beyond.end());
   if (std::adjacent_find(beyond.begin(), beyond.end()) != beyond.end()) acceptable = false;
-  return acceptable;
-}
-
-// Every number of S must be a leaf, and none repeated.
-static bool pertinent_leaves_acceptable(pq_tree& T, list<int>& S) {
-  bool acceptable = true;
-  dlink* it = S.first();
-  for (; it != nullptr; it = S.succ(it)) {
-    int s = S[it];
-    if (s < 0 || s >= T.leaves_size || T.leaves[s] == nullptr ||
-        T.leaves[s]->mark == pq_node_struct::QUEUED) {
-      acceptable = false;
-      break;
-    }
-    T.leaves[s]->mark = pq_node_struct::QUEUED;
-  }
-  for (dlink* jt = S.first(); jt != it; jt = S.succ(jt)) T.leaves[S[jt]]->mark = pq_node_struct::UNMARKED;
   return acceptable;
 }
 

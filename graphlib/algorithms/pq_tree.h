@@ -78,7 +78,8 @@ class pq_tree {
   void sequence(list<int>& out, pq_node_struct* v, pq_node_struct* prev);
   void del_pert_subtree();
 
-  // S empty afterwards on success.
+  // S empty afterwards on success. A number of S that is no leaf, or one
+  // given twice, is refused with false and the tree kept as it was.
   bool reduction(list<int>& S);
   bool bubble(list<int>& S);
   bool reduce(list<int>& S);

@@ -1,6 +1,7 @@
 #include "graphlib/algorithms/spq_tree.h"
 
 #include <iostream>
+#include <vector>
 
 #include "graphlib/base/error.h"
 #include "graphlib/base/random_source.h"
@@ -48,34 +49,86 @@ void merge_parallel_run(spq_tree& T, node v, int i) {
   }
 }
 
+// Depth first through the tree below root, children in list order, on an
+// explicit stack: nesting follows the graph, so a tree can be as deep as its
+// graph is long. enter(p, state) meets p with the state its parent handed it
+// and says whether to walk p's children; child(p, state, c) makes the state
+// of p's child c right before c is entered; leave(p, state) follows p's
+// children (right after enter when they are not walked).
+template <class State, class Enter, class Child, class Leave>
+void walk(spq_node_struct* root, State start, Enter enter, Child child, Leave leave) {
+  struct frame {
+    spq_node_struct* p;
+    dlink* next;
+    State state;
+  };
+  std::vector<frame> frames;
+  auto reach = [&](spq_node_struct* p, State state) {
+    if (enter(p, state))
+      frames.push_back({p, p->children.first(), state});
+    else
+      leave(p, state);
+  };
+  reach(root, start);
+  while (!frames.empty()) {
+    frame& f = frames.back();
+    if (f.next == nullptr) {
+      frame done = f;
+      frames.pop_back();
+      leave(done.p, done.state);
+      continue;
+    }
+    spq_node_struct* c = f.p->children.contents(f.next);
+    f.next = f.next->succ;
+    reach(c, child(f.p, f.state, c));
+  }
+}
+
+struct no_state {};
+
 }  // namespace
 
 void spq_node_struct::clear() {
-  for (dlink* it = children.first(); it != nullptr; it = it->succ) children.contents(it)->clear();
-  children.clear();
-  delete this;
+  walk(
+      this, no_state(), [](spq_node_struct*, no_state&) { return true; },
+      [](spq_node_struct*, no_state&, spq_node_struct*) { return no_state(); },
+      [](spq_node_struct* p, no_state&) {
+        p->children.clear();
+        delete p;
+      });
 }
 
 std::ostream& operator<<(std::ostream& os, spq_node_struct* p) {
   if (p == nullptr) return os;
-  os << "(";
-  switch (p->type) {
-    case 'S':
-    case 'P':
-      os << p->type;
-      for (dlink* it = p->children.first(); it != nullptr; it = it->succ) os << " " << p->children.contents(it);
-      os << ")";
-      break;
-    case 'Q':
-      os << graph::index(graph::source(p->edge)) << " " << graph::index(graph::target(p->edge)) << ")";
-      break;
-    case 'I':
-      os << "I)";
-      break;
-    default:
-      std::cerr << "malformed spq_node: unknown type\n";
-      os << "?)";
-  }
+  // A nil child writes nothing, as a nil tree does.
+  auto enter = [&os](spq_node_struct* q, no_state&) {
+    if (q == nullptr) return false;
+    os << "(";
+    switch (q->type) {
+      case 'S':
+      case 'P':
+        os << q->type;
+        return true;
+      case 'Q':
+        os << graph::index(graph::source(q->edge)) << " " << graph::index(graph::target(q->edge)) << ")";
+        return false;
+      case 'I':
+        os << "I)";
+        return false;
+      default:
+        std::cerr << "malformed spq_node: unknown type\n";
+        os << "?)";
+        return false;
+    }
+  };
+  auto child = [&os](spq_node_struct*, no_state&, spq_node_struct*) {
+    os << " ";
+    return no_state();
+  };
+  auto leave = [&os](spq_node_struct* q, no_state&) {
+    if (q != nullptr && (q->type == 'S' || q->type == 'P')) os << ")";
+  };
+  walk(p, no_state(), enter, child, leave);
   return os;
 }
 
@@ -213,14 +266,24 @@ node spq_tree::build_tree(GRAPH<string, int>& T) {
 }
 
 void spq_tree::build_tree_rec(spq_node_struct* p, GRAPH<string, int>& T, node parent) {
-  node x;
-  if (p->type == 'Q') {
-    x = T.new_node(string("(%d %d)", graph::index(graph::source(p->edge)), graph::index(graph::target(p->edge))));
-  } else {
-    x = T.new_node(string("%c", p->type));
-    for (dlink* it = p->children.first(); it != nullptr; it = it->succ) build_tree_rec(p->children.contents(it), T, x);
-  }
-  T.new_edge(parent, x);
+  // The node of T drawn for p, and the one its edge comes from.
+  struct place {
+    node parent;
+    node self;
+  };
+  auto enter = [&T](spq_node_struct* q, place& at) {
+    if (q->type == 'Q') {
+      at.self =
+          T.new_node(string("(%d %d)", graph::index(graph::source(q->edge)), graph::index(graph::target(q->edge))));
+      return false;
+    }
+    at.self = T.new_node(string("%c", q->type));
+    return true;
+  };
+  auto child = [](spq_node_struct*, place& at, spq_node_struct*) { return place{at.self, nullptr}; };
+  // A node's edge from its parent follows its whole subtree.
+  auto leave = [&T](spq_node_struct*, place& at) { T.new_edge(at.parent, at.self); };
+  walk(p, place{parent, nullptr}, enter, child, leave);
 }
 
 bool Is_Series_Parallel(const graph& G) {
@@ -230,33 +293,37 @@ bool Is_Series_Parallel(const graph& G) {
 }
 
 void g_add_spqnode(graph& G, spq_node_struct* p, node s, node t) {
-  switch (p->type) {
-    case 'P':
-      for (dlink* it = p->children.first(); it != nullptr; it = it->succ)
-        g_add_spqnode(G, p->children.contents(it), s, t);
-      break;
-    case 'S': {
-      spq_node_struct* l = p->children.tail();
-      for (dlink* it = p->children.first(); it != nullptr; it = it->succ) {
-        spq_node_struct* c = p->children.contents(it);
-        if (c == l) {
-          g_add_spqnode(G, c, s, t);
-        } else {
-          node m = G.new_node();
-          g_add_spqnode(G, c, s, m);
-          s = m;
-        }
-      }
-      break;
+  // The terminals a part is put between; for an S-node also its last child,
+  // and s moves on to each new inner node.
+  struct ends {
+    node s;
+    node t;
+    spq_node_struct* last;
+  };
+  auto enter = [&G](spq_node_struct* q, ends& at) {
+    switch (q->type) {
+      case 'P':
+        return true;
+      case 'S':
+        at.last = q->children.tail();
+        return true;
+      case 'Q':
+      case 'I':
+        q->edge = G.new_edge(at.s, at.t);
+        q->type = 'Q';
+        return false;
+      default:
+        return false;
     }
-    case 'Q':
-    case 'I':
-      p->edge = G.new_edge(s, t);
-      p->type = 'Q';
-      break;
-    default:
-      break;
-  }
+  };
+  auto child = [&G](spq_node_struct* q, ends& at, spq_node_struct* c) {
+    if (q->type == 'P' || c == at.last) return ends{at.s, at.t, nullptr};
+    node m = G.new_node();
+    ends part{at.s, m, nullptr};
+    at.s = m;
+    return part;
+  };
+  walk(p, ends{s, t, nullptr}, enter, child, [](spq_node_struct*, ends&) {});
 }
 
 spq_node_struct* create_random_tree(int s, int p) {

@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <ostream>
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "FaceTracing.h"
 #include "graphlib/graph/graph.h"
@@ -113,6 +117,88 @@ inline int deepSize(int plain, int sanitized) {
   (void)sanitized;
   return plain;
 #endif
+}
+
+// The deep planar inputs every planarity entry point must take at the default
+// stack: paths, cycles and triangulated strips of 200,000 nodes and a 500 x 500
+// grid (an embedding of 1000 x 1000 and its checks take 6 seconds); smaller
+// under the sanitizers, still deep enough for a recursive search to overflow.
+struct DeepFamily {
+  const char* name;
+  Pairs (*make)();
+};
+
+// Test names and failure messages show the family by its name.
+inline void PrintTo(const DeepFamily& f, std::ostream* os) { *os << f.name; }
+
+inline std::vector<DeepFamily> deepPlanarFamilies() {
+  return {{"path", [] { return path(deepSize(200000, 60000)); }},
+          {"cycle", [] { return cycle(deepSize(200000, 60000)); }},
+          {"strip", [] { return strip(deepSize(200000, 60000)); }},
+          {"grid", [] { return grid(deepSize(500, 300), deepSize(500, 300)); }}};
+}
+
+// The public entry points the deep cases run: the planarity test, its forms
+// with a Kuratowski list, and the Kuratowski searches.
+enum class Entry {
+  IsPlanar,
+  Planar,
+  BlPlanar,
+  PlanarEmbed,
+  BlPlanarEmbed,
+  MakePlanarMap,
+  PlanarList,
+  BlPlanarList,
+  PlanarListEmbed,
+  BlPlanarListEmbed,
+  Search,
+  SimpleSearch
+};
+
+inline const char* entryName(Entry e) {
+  switch (e) {
+    case Entry::IsPlanar: return "Is_Planar";
+    case Entry::Planar: return "PLANAR";
+    case Entry::BlPlanar: return "BL_PLANAR";
+    case Entry::PlanarEmbed: return "PLANAR_embed";
+    case Entry::BlPlanarEmbed: return "BL_PLANAR_embed";
+    case Entry::MakePlanarMap: return "make_planar_map";
+    case Entry::PlanarList: return "PLANAR_list";
+    case Entry::BlPlanarList: return "BL_PLANAR_list";
+    case Entry::PlanarListEmbed: return "PLANAR_list_embed";
+    case Entry::BlPlanarListEmbed: return "BL_PLANAR_list_embed";
+    case Entry::Search: return "Kuratowski";
+    case Entry::SimpleSearch: return "KURATOWSKI_SIMPLE";
+  }
+  return "";
+}
+
+inline void PrintTo(Entry e, std::ostream* os) { *os << entryName(e); }
+
+// A deep case: one family given to one entry point.
+class DeepCase : public testing::TestWithParam<std::tuple<DeepFamily, Entry>> {
+ public:
+  static std::string name(const testing::TestParamInfo<ParamType>& info) {
+    return std::string(std::get<0>(info.param).name) + "_" + entryName(std::get<1>(info.param));
+  }
+
+ protected:
+  Entry entry() const { return std::get<1>(GetParam()); }
+  Pairs input() const { return std::get<0>(GetParam()).make(); }
+};
+
+// g with its first edge replaced by body: the body's first node is joined to
+// that edge's source and its last node to its target. With body_first the
+// body's nodes are made before g's.
+inline Pairs spliceInto(const Pairs& g, const Pairs& body, bool body_first) {
+  int gb = body_first ? body.n : 0;
+  int bb = body_first ? 0 : g.n;
+  Pairs p{g.n + body.n, {}};
+  for (size_t i = 1; i < g.edges.size(); i++) p.edges.emplace_back(gb + g.edges[i].first, gb + g.edges[i].second);
+  for (const Pair& e : body.edges) p.edges.emplace_back(bb + e.first, bb + e.second);
+  p.edges.emplace_back(gb + g.edges[0].first, bb);
+  p.edges.emplace_back(bb + body.n - 1, gb + g.edges[0].second);
+  return p;
 }
 
 inline Pairs tree(int n, Rng& rng) {
@@ -270,12 +356,22 @@ struct Snapshot {
   bool operator==(const Snapshot& o) const { return edges == o.edges && adjacency == o.adjacency && ends == o.ends; }
 };
 
+// Every edge's ends, as indices: what an embedding may not change.
+inline std::multiset<Pair> endsOf(const graphlib::graph& G) {
+  std::multiset<Pair> ends;
+  for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ) {
+    graphlib::edge e = static_cast<graphlib::edge>(x);
+    ends.emplace(e->source->index(), e->target->index());
+  }
+  return ends;
+}
+
 // A planar map by the test's own face tracing: every edge paired, and
 // Euler's formula giving genus 0 in every component.
 inline std::string embeddingDefect(const graphlib::graph& G) {
   testing_support::TracedMap T = testing_support::traceMap(G);
   if (!T.defect.empty()) return T.defect;
-  int genus = testing_support::tracedGenus(G);
+  int genus = testing_support::tracedGenus(T);
   return genus == 0 ? "" : "the rotation has genus " + std::to_string(genus);
 }
 

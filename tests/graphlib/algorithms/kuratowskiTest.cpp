@@ -5,6 +5,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -314,6 +315,160 @@ TEST(KuratowskiTest, SearchOnAGraphWithoutNodes) {
   EXPECT_EQ(handler.errors()[1].message, "dlist::tail(): empty list");
   EXPECT_TRUE(L.empty());
 }
+
+// Graphs the search cannot take, refused with G and L as they were, whether
+// the handler throws or returns.
+TEST(KuratowskiTest, SearchRefusesAGraphThatIsNotABiconnectedMap) {
+  Pairs twoK5 = planar_families::complete(5);
+  twoK5.n = 9;
+  for (const Pair& e : planar_families::complete(5).edges)
+    twoK5.edges.emplace_back(e.first == 0 ? 0 : e.first + 4, e.second + 4);
+  Pairs k5k4 = planar_families::complete(5);
+  k5k4.n = 9;
+  for (const Pair& e : planar_families::complete(4).edges) k5k4.edges.emplace_back(e.first + 5, e.second + 5);
+  Pairs pendant = planar_families::complete(5);
+  pendant.n = 6;
+  pendant.edges.emplace_back(4, 5);
+  struct Case {
+    const char* name;
+    Pairs graph;
+    bool map;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"K5 one way", planar_families::complete(5), false, "Kuratowski: graph is not a map."},
+      {"K3,3 one way", planar_families::completeBipartite(3, 3), false, "Kuratowski: graph is not a map."},
+      {"two K5 sharing a node", twoK5, true, "Kuratowski: graph is not biconnected."},
+      {"K5 and a separate K4", k5k4, true, "Kuratowski: graph is not biconnected."},
+      {"K5 with a pendant edge", pendant, true, "Kuratowski: graph is not biconnected."},
+  };
+  for (const Case& c : cases) {
+    for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+      SCOPED_TRACE(std::string(c.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+      RecordingErrorHandler handler(mode);
+      graph G;
+      planar_families::build(G, c.graph, c.map);
+      if (c.map) {
+        ASSERT_TRUE(G.make_map());
+      }
+      Snapshot before(G);
+      graphlib::list<edge> L;
+      handler.raisedBy([&] { graphlib::Kuratowski(G, L); });
+      ASSERT_EQ(handler.size(), 1u);
+      EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, c.message}));
+      EXPECT_TRUE(L.empty());
+      EXPECT_TRUE(before == Snapshot(G));
+    }
+  }
+  // Nodes without edges are no obstacle.
+  graph G;
+  Pairs isolated = planar_families::complete(5);
+  isolated.n = 7;
+  planar_families::build(G, isolated, true);
+  ASSERT_TRUE(G.make_map());
+  graphlib::list<edge> L;
+  graphlib::Kuratowski(G, L);
+  EXPECT_EQ(kuratowskiDefect(G, L), "");
+}
+
+using planar_families::Entry;
+
+bool embeds(Entry e) { return e == Entry::PlanarListEmbed || e == Entry::BlPlanarListEmbed; }
+
+// The forms that return a Kuratowski list.
+bool planarWithList(Entry e, graph& G, graphlib::list<edge>& K) {
+  return e == Entry::PlanarList        ? graphlib::PLANAR(G, K, false)
+         : e == Entry::BlPlanarList    ? graphlib::BL_PLANAR(G, K, false)
+         : e == Entry::PlanarListEmbed ? graphlib::PLANAR(G, K, true)
+                                       : graphlib::BL_PLANAR(G, K, true);
+}
+
+class DeepPlanarInputsWithList : public planar_families::DeepCase {};
+
+// Deep planar inputs at the default stack: true with K untouched and the
+// effects of the test without a list; the simple search reports a planar G.
+TEST_P(DeepPlanarInputsWithList, AreAnsweredPlanar) {
+  const Entry entry = this->entry();
+  const Pairs p = input();
+  RecordingErrorHandler handler;
+  graph G;
+  planar_families::build(G, p, embeds(entry));
+  graph other;
+  planar_families::build(other, planar_families::complete(3), false);
+  graphlib::list<edge> K;
+  K.append(static_cast<edge>(other.e_list.head));
+  const std::vector<edge> kept = items(K);
+  if (embeds(entry)) {
+    const std::multiset<Pair> ends = planar_families::endsOf(G);
+    EXPECT_TRUE(planarWithList(entry, G, K));
+    EXPECT_TRUE(planar_families::endsOf(G) == ends);
+    EXPECT_EQ(planar_families::embeddingDefect(G), "");
+    EXPECT_EQ(items(K), kept);
+    return;
+  }
+  Snapshot before(G);
+  if (entry == Entry::SimpleSearch) {
+    EXPECT_EQ(handler.raisedBy([&] { graphlib::KURATOWSKI_SIMPLE(G, K); }),
+              (testing_support::GraphlibError{1, "KURATOWSKI_SIMPLE: G is planar"}));
+    EXPECT_TRUE(K.empty());
+    EXPECT_TRUE(G.e_hidden.empty());
+  } else {
+    EXPECT_TRUE(planarWithList(entry, G, K));
+    EXPECT_EQ(items(K), kept);
+  }
+  EXPECT_TRUE(before == Snapshot(G));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DeepPlanarInputsWithList,
+    testing::Combine(testing::ValuesIn(planar_families::deepPlanarFamilies()),
+                     testing::Values(Entry::PlanarList, Entry::BlPlanarList, Entry::PlanarListEmbed,
+                                     Entry::BlPlanarListEmbed, Entry::SimpleSearch)),
+    DeepPlanarInputsWithList::name);
+
+// K5 or K3,3 with one edge drawn out into a long path or triangulated strip,
+// made before or after the rest: the search walks the whole of it.
+const planar_families::DeepFamily kDeepNonPlanar[] = {
+    {"K5_path", [] {
+       return planar_families::spliceInto(planar_families::complete(5),
+                                          planar_families::path(planar_families::deepSize(200000, 60000)), false);
+     }},
+    {"K33_strip_first", [] {
+       return planar_families::spliceInto(planar_families::completeBipartite(3, 3),
+                                          planar_families::strip(planar_families::deepSize(200000, 60000)), true);
+     }},
+};
+
+class DeepNonPlanarInputs : public planar_families::DeepCase {};
+
+// Deep non-planar inputs at the default stack: a verified witness, and G as
+// it was (its pairing made beforehand where the search needs a map).
+TEST_P(DeepNonPlanarInputs, GiveAVerifiedWitness) {
+  const Entry entry = this->entry();
+  const Pairs p = input();
+  RecordingErrorHandler handler;
+  graph G;
+  const bool map = embeds(entry) || entry == Entry::Search;
+  planar_families::build(G, p, map);
+  if (map) {
+    ASSERT_TRUE(G.make_map());
+  }
+  Snapshot before(G);
+  graphlib::list<edge> K;
+  if (entry == Entry::Search)
+    graphlib::Kuratowski(G, K);
+  else
+    EXPECT_FALSE(planarWithList(entry, G, K));
+  EXPECT_EQ(kuratowskiDefect(G, K), "");
+  EXPECT_TRUE(before == Snapshot(G));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DeepNonPlanarInputs,
+    testing::Combine(testing::ValuesIn(kDeepNonPlanar),
+                     testing::Values(Entry::PlanarList, Entry::BlPlanarList, Entry::PlanarListEmbed,
+                                     Entry::BlPlanarListEmbed, Entry::Search)),
+    DeepNonPlanarInputs::name);
 
 // The tree of a small graph: node i's tree edge comes from parent[i].
 struct TreeFixture {

@@ -6,7 +6,10 @@
 #include <ctime>
 #include <functional>
 #include <sstream>
+#include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "GraphInvariants.h"
@@ -68,15 +71,10 @@ void expectAnswer(const Pairs& p, bool planar, const std::string& what) {
 
   graph M;
   planar_families::build(M, p, true);
-  std::multiset<std::pair<int, int>> ends;
-  for (graphlib::graph_object* x = M.e_list.head; x; x = x->succ)
-    ends.emplace(static_cast<edge>(x)->source->index(), static_cast<edge>(x)->target->index());
+  std::multiset<std::pair<int, int>> ends = planar_families::endsOf(M);
   EXPECT_EQ(graphlib::BL_PLANAR(M, true), planar);
   EXPECT_EQ(graphDefect(M), "");
-  std::multiset<std::pair<int, int>> after;
-  for (graphlib::graph_object* x = M.e_list.head; x; x = x->succ)
-    after.emplace(static_cast<edge>(x)->source->index(), static_cast<edge>(x)->target->index());
-  EXPECT_TRUE(ends == after) << "the embedding changed the edges";
+  EXPECT_TRUE(planar_families::endsOf(M) == ends) << "the embedding changed the edges";
   if (planar) {
     EXPECT_EQ(planar_families::embeddingDefect(M), "");
   }
@@ -366,6 +364,84 @@ TEST(PlanarityTest, LongCycleIsEmbeddedWithoutDeepRecursion) {
   int in_lists = 0;
   for (graphlib::graph_object* x = G.v_list.head; x; x = x->succ) in_lists += G.outdeg(static_cast<node>(x));
   EXPECT_EQ(in_lists, 2 * n);
+}
+
+using planar_families::Entry;
+
+class DeepPlanarInputs : public planar_families::DeepCase {};
+
+// Inputs whose searches go as deep as the graph is long, at the default stack:
+// the plain forms leave G exactly as it was, the embedding forms make a planar
+// map of the same edges (with its faces for make_planar_map).
+TEST_P(DeepPlanarInputs, ArePlanarAndEmbedded) {
+  const Entry entry = this->entry();
+  const Pairs p = input();
+  RecordingErrorHandler handler;
+  graph G;
+  const bool plain = entry == Entry::IsPlanar || entry == Entry::Planar || entry == Entry::BlPlanar;
+  planar_families::build(G, p, !plain);
+  if (plain) {
+    Snapshot before(G);
+    bool planar = entry == Entry::IsPlanar ? graphlib::Is_Planar(G)
+                  : entry == Entry::Planar ? graphlib::PLANAR(G, false)
+                                           : graphlib::BL_PLANAR(G, false);
+    EXPECT_TRUE(planar);
+    EXPECT_TRUE(before == Snapshot(G));
+    return;
+  }
+  const std::multiset<std::pair<int, int>> ends = planar_families::endsOf(G);
+  if (entry == Entry::MakePlanarMap)
+    G.make_planar_map();
+  else
+    EXPECT_TRUE(entry == Entry::PlanarEmbed ? graphlib::PLANAR(G, true) : graphlib::BL_PLANAR(G, true));
+  EXPECT_TRUE(handler.empty());
+  EXPECT_TRUE(planar_families::endsOf(G) == ends) << "the embedding changed the edges";
+  EXPECT_EQ(planar_families::embeddingDefect(G), "");
+  if (entry == Entry::MakePlanarMap) {
+    // Every family is connected: Euler's formula gives the faces.
+    EXPECT_EQ(G.number_of_faces(), 2 - G.number_of_nodes() + G.number_of_edges() / 2);
+    for (graphlib::graph_object* x = G.e_list.head; x; x = x->succ)
+      ASSERT_NE(G.access_face(static_cast<edge>(x)), nullptr);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DeepPlanarInputs,
+    testing::Combine(testing::ValuesIn(planar_families::deepPlanarFamilies()),
+                     testing::Values(Entry::IsPlanar, Entry::Planar, Entry::BlPlanar, Entry::PlanarEmbed,
+                                     Entry::BlPlanarEmbed, Entry::MakePlanarMap)),
+    DeepPlanarInputs::name);
+
+// The full 1000 x 1000 grid, for the test that copies it.
+TEST(PlanarityTest, LargeGridIsPlanar) {
+  const int side = planar_families::deepSize(1000, 300);
+  graph G;
+  planar_families::build(G, planar_families::grid(side, side), false);
+  Snapshot before(G);
+  EXPECT_TRUE(graphlib::Is_Planar(G));
+  EXPECT_TRUE(before == Snapshot(G));
+}
+
+TEST(PlanarityTest, EmbeddingStepsRefuseAGraphThatIsNotAMap) {
+  for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+    RecordingErrorHandler handler(mode);
+    graph G;
+    planar_families::build(G, planar_families::complete(5), false);
+    Snapshot before(G);
+    graphlib::node_array<int> numbers(G, 0);
+    graphlib::list<node> L;
+    graphlib::ST_NUMBERING(G, numbers, L, nullptr);
+    int k = -1;
+    EXPECT_EQ(handler.raisedBy([&] { k = graphlib::PLAN_EMBED_K(G, numbers, L); }).message,
+              mode == RecordingErrorHandler::Mode::Throw ? "PLAN_EMBED_K: graph is not a map." : "");
+    if (mode == RecordingErrorHandler::Mode::Return) {
+      EXPECT_EQ(k, 0);
+      EXPECT_FALSE(graphlib::PLAN_EMBED(G, numbers, L));
+      ASSERT_EQ(handler.size(), 2u);
+      EXPECT_EQ(handler.last(), (testing_support::GraphlibError{1, "PLAN_EMBED_K: graph is not a map."}));
+    }
+    EXPECT_TRUE(before == Snapshot(G));
+  }
 }
 
 // Run by hand (--gtest_also_run_disabled_tests, optimised build): the processor

@@ -11,6 +11,7 @@
 
 #include "AllocatorUsage.h"
 #include "GraphTestSupport.h"
+#include "PlanarFamilies.h"
 #include "RecordingErrorHandler.h"
 
 namespace {
@@ -602,6 +603,141 @@ TEST_F(PqTreeTest, AnArrayThatCannotBeMadeIsReported) {
   graphlib::list<int> S, U = listOf({1, 2}), out;
   ASSERT_TRUE(T.replace(S, U, out));
   EXPECT_EQ(T.leaves_size, 32);
+}
+
+TEST_F(PqTreeTest, AnArrayThatCannotBeMadeUnderAThrowingHandlerLeavesNothingBehind) {
+  RecordingErrorHandler errors;
+  AllocatorBaseline before;
+  EXPECT_EQ(errors.raisedBy([] { pq_tree T(2147483647); }), (GraphlibError{1, "pq_tree: out of memory"}));
+  EXPECT_EQ(before.changes(), std::vector<std::string>());
+}
+
+TEST_F(PqTreeTest, ReductionRefusesNumbersThatAreNoLeavesAndChangesNothing) {
+  struct Case {
+    const char* what;
+    std::vector<int> S;
+  };
+  const Case cases[] = {
+      {"a number that is no leaf", {1, 6}},
+      {"a number beyond the array", {1, 1000}},
+      {"a negative number", {-3, 1}},
+      {"a number twice", {2, 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    pq_tree T(5);
+    plantAndReduce(T, 4, {{1, 2}});
+    std::string before = shape(T);
+    graphlib::list<int> S = listOf(c.S);
+    EXPECT_FALSE(T.reduction(S));
+    EXPECT_EQ(items(S), c.S);
+    EXPECT_EQ(shape(T), before);
+    EXPECT_TRUE(T.ok);
+    EXPECT_EQ(treeDefect(T, false), "");
+    // Nothing is pertinent for an update, and the next reduction works.
+    graphlib::list<int> U = listOf({8});
+    RecordingErrorHandler errors;
+    EXPECT_EQ(errors.raisedBy([&] { T.update(U); }),
+              (GraphlibError{1, "pq_tree::update: no pertinent part to replace"}));
+    S = listOf({3, 4});
+    U = listOf({8});
+    graphlib::list<int> out;
+    EXPECT_TRUE(T.replace(S, U, out));
+    EXPECT_EQ(shape(T), "P(P(1 2) 8)");
+  }
+}
+
+// P(0 P(2 P(4 ... P(2d 2d+1)))): every replacement puts a P-node of two new
+// leaves in place of the deepest leaf, one level further down.
+void plantDeepChain(pq_tree& T, int depth) {
+  graphlib::list<int> S, U = listOf({0, 1}), out;
+  ASSERT_TRUE(T.replace(S, U, out));
+  for (int k = 1; k <= depth; k++) {
+    S = listOf({2 * k - 1});
+    U = listOf({2 * k, 2 * k + 1});
+    ASSERT_TRUE(T.replace(S, U, out)) << "level " << k;
+  }
+}
+
+int chainDepth(const pq_tree& T) {
+  int depth = 0;
+  for (const N* v = T.root; v != nullptr && v->type == N::P_NODE; v = v->right_end) depth++;
+  return depth;
+}
+
+// The leaves of that chain: 0, 2, ..., 2d and 2d+1.
+std::vector<int> chainLeaves(int depth) {
+  std::vector<int> leaves;
+  for (int k = 0; k <= depth; k++) leaves.push_back(2 * k);
+  leaves.push_back(2 * depth + 1);
+  return leaves;
+}
+
+// Every leaf of the chain once, and the leaves below each level consecutive,
+// as the nesting demands.
+std::string chainOrderDefect(const std::vector<int>& order, int depth) {
+  std::vector<int> at(static_cast<size_t>(2 * depth + 2), -1);
+  for (size_t i = 0; i < order.size(); i++) {
+    int x = order[i];
+    if (x < 0 || x >= 2 * depth + 2 || at[static_cast<size_t>(x)] >= 0 || (x % 2 == 1 && x != 2 * depth + 1))
+      return "leaf " + std::to_string(x) + " out of place";
+    at[static_cast<size_t>(x)] = static_cast<int>(i);
+  }
+  if (order.size() != chainLeaves(depth).size()) return "wrong number of leaves";
+  int lo = std::min(at[static_cast<size_t>(2 * depth)], at[static_cast<size_t>(2 * depth + 1)]);
+  int hi = std::max(at[static_cast<size_t>(2 * depth)], at[static_cast<size_t>(2 * depth + 1)]);
+  for (int k = depth - 1; k >= 0; k--) {
+    int p = at[static_cast<size_t>(2 * k)];
+    if (p != lo - 1 && p != hi + 1) return "level " + std::to_string(k) + " is not consecutive";
+    lo = std::min(lo, p);
+    hi = std::max(hi, p);
+  }
+  return "";
+}
+
+// Freeing, reading and replacing a tree as deep as a long run of replacements
+// makes it, with the call stack that a recursive walk would have exhausted.
+TEST_F(PqTreeTest, DeepTreesAreWalkedAndFreedWithoutRecursion) {
+  const int depth = planar_families::deepSize(300000, 100000);
+  const std::vector<int> all = chainLeaves(depth);
+  {
+    SCOPED_TRACE("destroyed as it stands");
+    pq_tree T(2 * depth + 2);
+    plantDeepChain(T, depth);
+    EXPECT_EQ(chainDepth(T), depth + 1);
+  }
+  {
+    SCOPED_TRACE("every leaf pertinent: the sequence, then the last replacement");
+    pq_tree T(2 * depth + 2);
+    plantDeepChain(T, depth);
+    graphlib::list<int> S = listOf(all), U, out;
+    ASSERT_TRUE(T.reduction(S));
+    T.pert_sequence(out);
+    std::vector<int> seq = items(out);
+    ASSERT_FALSE(seq.empty());
+    EXPECT_EQ(seq.front(), 0);
+    EXPECT_EQ(chainOrderDefect(std::vector<int>(seq.begin() + 1, seq.end()), depth), "");
+    EXPECT_TRUE(T.update(U));
+    EXPECT_EQ(T.root, nullptr);
+  }
+  {
+    SCOPED_TRACE("every leaf pertinent, then destroyed");
+    pq_tree T(2 * depth + 2);
+    plantDeepChain(T, depth);
+    graphlib::list<int> S = listOf(all);
+    ASSERT_TRUE(T.reduction(S));
+  }
+  {
+    SCOPED_TRACE("the pertinent part deleted");
+    pq_tree T(2 * depth + 2);
+    plantDeepChain(T, depth);
+    graphlib::list<int> S = listOf(all), out;
+    ASSERT_TRUE(T.reduction(S));
+    T.pert_sequence(out);
+    T.del_pert_subtree();
+    EXPECT_EQ(T.root, nullptr);
+    EXPECT_EQ(std::count(T.leaves, T.leaves + T.leaves_size, nullptr), T.leaves_size);
+  }
 }
 
 // Random reductions against a brute-force model of the admissible orders.

@@ -14,6 +14,7 @@
 
 #include "AllocatorUsage.h"
 #include "GraphInvariants.h"
+#include "PlanarFamilies.h"
 #include "RecordingErrorHandler.h"
 
 namespace {
@@ -781,6 +782,122 @@ TEST(SpqTree, AddingATreeBuildsItsEdgesBetweenTheTerminals) {
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(par->children.contents(par->children.last())->edge, static_cast<edge>(G.e_list.head->succ));
   root->clear();
+}
+
+// Source 0, sink 1 and inner nodes 2..n+1: 0->1, 0->2, and from every inner
+// node v the edge v->1 and, but from the last, v->v+1. Each inner node opens a
+// level: the tree is P(S(P(S(...)))), as deep as the graph is long.
+EdgeList nestedFan(int n) {
+  EdgeList edges{{0, 1}, {0, 2}};
+  for (int v = 2; v <= n + 1; v++) {
+    if (v <= n) edges.emplace_back(v, v + 1);
+    edges.emplace_back(v, 1);
+  }
+  return edges;
+}
+
+// Its tree as text, worked out level by level.
+std::string nestedFanText(int n) {
+  std::string out;
+  int from = 0;
+  int next = 2;
+  for (int level = 0; level < n; level++) {
+    out += "(P (" + std::to_string(from) + " 1) (S (" + std::to_string(from) + " " + std::to_string(next) + ") ";
+    from = next++;
+  }
+  return out + "(" + std::to_string(from) + " 1)" + std::string(static_cast<size_t>(2 * n), ')');
+}
+
+// Nodes of a drawing in the order they were made.
+std::vector<node> nodesOf(const graph& D) {
+  std::vector<node> out;
+  for (graphlib::graph_object* x = D.v_list.head; x != nullptr; x = x->succ) out.push_back(static_cast<node>(x));
+  return out;
+}
+
+std::vector<node> childrenOf(node v) {
+  std::vector<node> out;
+  for (edge e = v->first_adj_edge[0]; e != nullptr; e = e->succ_adj_edge[0]) out.push_back(graph::target(e));
+  return out;
+}
+
+// A tree nested as deep as a long graph is decomposed, written, drawn, added
+// to a graph again and freed, all without running out of call stack.
+TEST(SpqTree, DeeplyNestedTreesAreWrittenDrawnRebuiltAndFreed) {
+  const int n = planar_families::deepSize(150000, 40000);
+  AllocatorBaseline baseline;
+  {
+    graph G;
+    build(G, n + 2, nestedFan(n));
+    spq_tree T;
+    T.init(G);
+    ASSERT_TRUE(T.is_sp);
+    EXPECT_EQ(text(T.root), nestedFanText(n));
+
+    GRAPH<graphlib::string, int> D;
+    node r = T.build_tree(D);
+    std::vector<node> drawn = nodesOf(D);
+    ASSERT_EQ(drawn.size(), static_cast<size_t>(4 * n + 1));
+    ASSERT_EQ(r, drawn[0]);
+    EXPECT_EQ(D.number_of_edges(), 4 * n);
+    // Level k: P, its Q child (v 1), S, its Q child (v v'), then level k + 1.
+    int from = 0;
+    for (int level = 0; level < n; level++) {
+      size_t at = static_cast<size_t>(4 * level);
+      int next = level == 0 ? 2 : from + 1;
+      std::string q1 = "(" + std::to_string(from) + " 1)";
+      std::string q2 = "(" + std::to_string(from) + " " + std::to_string(next) + ")";
+      ASSERT_EQ(std::string(D.inf(drawn[at]).chars()), "P") << level;
+      ASSERT_EQ(std::string(D.inf(drawn[at + 1]).chars()), q1) << level;
+      ASSERT_EQ(std::string(D.inf(drawn[at + 2]).chars()), "S") << level;
+      ASSERT_EQ(std::string(D.inf(drawn[at + 3]).chars()), q2) << level;
+      ASSERT_EQ(childrenOf(drawn[at]), (std::vector<node>{drawn[at + 1], drawn[at + 2]})) << level;
+      ASSERT_EQ(childrenOf(drawn[at + 2]), (std::vector<node>{drawn[at + 3], drawn[at + 4]})) << level;
+      from = next;
+    }
+    EXPECT_EQ(std::string(D.inf(drawn.back()).chars()), "(" + std::to_string(from) + " 1)");
+    EXPECT_EQ(graph::indeg(r), 0);
+
+    EXPECT_EQ(rebuildIsIsomorphic(T, G, nodeAt(G, 0), nodeAt(G, 1)), "");
+  }
+  EXPECT_EQ(baseline.changes(), std::vector<std::string>{});
+}
+
+// 200,000 edges in series stay one flat S-node: decomposed, drawn, added to a
+// graph again and freed.
+TEST(SpqTree, LongSeriesChainIsOneSeriesNodeDrawnRebuiltAndFreed) {
+  const int m = planar_families::deepSize(200000, 40000);
+  AllocatorBaseline baseline;
+  {
+    EdgeList chain;
+    for (int v = 0; v < m; v++) chain.emplace_back(v, v + 1);
+    graph G;
+    build(G, m + 1, chain);
+    spq_tree T;
+    T.init(G);
+    ASSERT_TRUE(T.is_sp);
+    ASSERT_EQ(T.root->type, 'S');
+    ASSERT_EQ(T.root->children.length(), m);
+    int v = 0;
+    for (graphlib::dlink* it = T.root->children.first(); it != nullptr; it = it->succ, v++) {
+      spq_node_struct* q = T.root->children.contents(it);
+      ASSERT_EQ(q->type, 'Q');
+      ASSERT_EQ(graph::index(graph::source(q->edge)), v);
+      ASSERT_EQ(graph::index(graph::target(q->edge)), v + 1);
+    }
+
+    GRAPH<graphlib::string, int> D;
+    node r = T.build_tree(D);
+    ASSERT_EQ(D.number_of_nodes(), m + 1);
+    EXPECT_EQ(std::string(D.inf(r).chars()), "S");
+    std::vector<node> leaves = childrenOf(r);
+    ASSERT_EQ(leaves.size(), static_cast<size_t>(m));
+    for (size_t i = 0; i < leaves.size(); i++)
+      ASSERT_EQ(std::string(D.inf(leaves[i]).chars()), "(" + std::to_string(i) + " " + std::to_string(i + 1) + ")");
+
+    EXPECT_EQ(rebuildIsIsomorphic(T, G, nodeAt(G, 0), nodeAt(G, m)), "");
+  }
+  EXPECT_EQ(baseline.changes(), std::vector<std::string>{});
 }
 
 }  // namespace
