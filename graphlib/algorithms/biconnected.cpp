@@ -1,9 +1,8 @@
 #include "graphlib/algorithms/biconnected.h"
 
-#include <vector>
-
 #include "graphlib/algorithms/internal/incident_edges.h"
 #include "graphlib/base/stack.h"
+#include "graphlib/graph/internal/adjacency_dfs.h"
 
 namespace graphlib {
 
@@ -24,36 +23,30 @@ void close_component(node v, edge_array<int>& compnum, const node_array<int>& df
 }
 
 // The search from v, on an explicit stack: a path can be as long as the graph
-// has nodes, too deep for the call stack. Each frame is a node with the edges
-// at it still to be tried; the numbering is that of the recursive search.
+// has nodes, too deep for the call stack. The numbering is that of the
+// recursive search.
 void bcc_dfs(node v, edge_array<int>& compnum, node_array<int>& dfsnum, node_array<int>& lowpt,
              node_array<node>& father, stack<node>& S, int& count, int& num_com) {
-  std::vector<incident_edges> frames;
   lowpt[v] = dfsnum[v];
-  frames.emplace_back(v);
-  while (!frames.empty()) {
-    incident_edges& top = frames.back();
-    node u = top.at();
-    edge e = top.next();
-    if (e != nullptr) {
-      node w = other_end(e, u);
-      if (dfsnum[w] == -1) {
-        dfsnum[w] = ++count;
-        S.push(w);
-        father[w] = u;
-        lowpt[w] = dfsnum[w];
-        frames.emplace_back(w);  // top is not used past this point
-      } else if (dfsnum[w] < lowpt[u]) {
-        lowpt[u] = dfsnum[w];
-      }
-      continue;
-    }
-    frames.pop_back();
-    node f = father[u];
-    if (f == nullptr) continue;
-    if (lowpt[u] == dfsnum[f]) close_component(u, compnum, dfsnum, S, num_com);
-    if (lowpt[u] < lowpt[f]) lowpt[f] = lowpt[u];
-  }
+  internal::adjacency_dfs<2>(
+      v,
+      [&](edge e, node u) -> node {
+        node w = other_end(e, u);
+        if (dfsnum[w] == -1) {
+          dfsnum[w] = ++count;
+          S.push(w);
+          father[w] = u;
+          lowpt[w] = dfsnum[w];
+          return w;
+        }
+        if (dfsnum[w] < lowpt[u]) lowpt[u] = dfsnum[w];
+        return nullptr;
+      },
+      [&](node u, node f) -> node {
+        if (lowpt[u] == dfsnum[f]) close_component(u, compnum, dfsnum, S, num_com);
+        if (lowpt[u] < lowpt[f]) lowpt[f] = lowpt[u];
+        return nullptr;
+      });
 }
 
 bool has_edge_to_other_node(node v) {

@@ -86,8 +86,6 @@ bool no_repeated_keys(const graph& G, list<edge>& L, int (*key1)(const edge&), i
   return true;
 }
 
-node no_stop(node, node) { return nullptr; }
-
 // Marks the nodes reached from s, edge directions ignored, and returns their
 // number; best becomes the first of smallest degree in visiting order.
 int reach(node s, node_array<bool>& reached, node& best) {
@@ -104,7 +102,7 @@ int reach(node s, node_array<bool>& reached, node& best) {
         if (degree(w) < degree(best)) best = w;
         return w;
       },
-      no_stop);
+      internal::never_stop);
   return count;
 }
 

@@ -1,8 +1,8 @@
 #include "graphlib/algorithms/st_number.h"
 
-#include <vector>
 
 #include "graphlib/algorithms/internal/incident_edges.h"
+#include "graphlib/graph/internal/adjacency_dfs.h"
 
 namespace graphlib {
 
@@ -41,34 +41,30 @@ class node_slist {
 // recursive search.
 void ST_DFS(node v, int& counter, node_array<int>& dfsnum, node_array<int>& low, node_array<edge>& tree,
             node_array<edge>& low_edge) {
-  std::vector<incident_edges> frames;
   dfsnum[v] = low[v] = counter++;
-  frames.emplace_back(v);
-  while (!frames.empty()) {
-    incident_edges& top = frames.back();
-    node u = top.at();
-    edge f = top.next();
-    if (f != nullptr) {
-      node w = other_end(f, u);
-      if (w == u) continue;
-      if (dfsnum[w] == 0) {
-        tree[w] = f;
-        dfsnum[w] = low[w] = counter++;
-        frames.emplace_back(w);  // top is not used past this point
-      } else if (dfsnum[w] < low[u]) {
-        low[u] = dfsnum[w];
-        low_edge[u] = f;
-      }
-      continue;
-    }
-    frames.pop_back();
-    if (frames.empty()) break;
-    node p = frames.back().at();
-    if (low[u] < low[p]) {
-      low[p] = low[u];
-      low_edge[p] = tree[u];
-    }
-  }
+  internal::adjacency_dfs<2>(
+      v,
+      [&](edge f, node u) -> node {
+        node w = other_end(f, u);
+        if (w == u) return nullptr;
+        if (dfsnum[w] == 0) {
+          tree[w] = f;
+          dfsnum[w] = low[w] = counter++;
+          return w;
+        }
+        if (dfsnum[w] < low[u]) {
+          low[u] = dfsnum[w];
+          low_edge[u] = f;
+        }
+        return nullptr;
+      },
+      [&](node u, node p) -> node {
+        if (low[u] < low[p]) {
+          low[p] = low[u];
+          low_edge[p] = tree[u];
+        }
+        return nullptr;
+      });
 }
 
 // Walks from w along the edges of next_edge until a placed node, placing the

@@ -48,5 +48,8 @@ node adjacency_dfs(node s, Enter enter, Leave leave) {
   return nullptr;
 }
 
+// A leave for searches that only go back: it never ends the search.
+inline node never_stop(node, node) { return nullptr; }
+
 }  // namespace internal
 }  // namespace graphlib

@@ -11,7 +11,7 @@ namespace internal {
 // search goes on to (its visit recorded), or nil to pass over e.
 template <class Enter>
 void list0_dfs(node s, Enter enter) {
-  adjacency_dfs<1>(s, enter, [](node, node) -> node { return nullptr; });
+  adjacency_dfs<1>(s, enter, never_stop);
 }
 
 }  // namespace internal
