@@ -37,6 +37,7 @@ void apply() {
         AminoAcidType::m_state = new AminoAcid_HHAG_Type();
         break;
       default:
+        Fatal::claim();
         // The console line has no line end; the run log's line has one.
         std::cout << "Program parameter BioCore has not a legal value: " << bioCore;
         Log::fout << "Program parameter BioCore has not a legal value: " << bioCore << std::endl;

@@ -124,6 +124,8 @@ void SolutionRanking::dropTableIfUnprinted(MultSeqBlock& seed) const {
 void SolutionRanking::retainSet(EventSet* set) {
   const std::size_t c = set->entries.size();
   if (c == 0) {
+    // Claimed before writing: another thread may be ending the run already.
+    Fatal::claim();
     writeLineToBoth(Log::fout, std::cout, "Sorry, Error in main 1");
     Fatal::stop();
   }

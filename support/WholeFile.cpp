@@ -7,9 +7,23 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "support/RunSignals.h"
 #include "support/TemporaryFiles.h"
 
 namespace WholeFile {
+
+void (*stepHookForTests)(const char* step, const std::string& temporary) = nullptr;
+
+namespace {
+
+void step(const char* what, const std::string& temporary) {
+  if (!stepHookForTests) return;
+  const int error = errno;
+  stepHookForTests(what, temporary);
+  errno = error;
+}
+
+}  // namespace
 
 std::string open(std::ofstream& stream, const std::string& path) {
   // A folder of that name could never be replaced: refused now, not after the writing.
@@ -20,11 +34,25 @@ std::string open(std::ofstream& stream, const std::string& path) {
   const std::string base = path + "." + std::to_string(static_cast<long>(getpid()));
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = base + (attempt ? "-" + std::to_string(attempt) : std::string()) + ".tmp";
-    TemporaryFiles::add(name);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd;
+    int error = 0;
+    {
+      // A stop between noting the name and a failed create would remove a
+      // file of that name that is not this run's: a leftover of a dead run
+      // that had the same pid, or one of a run in another pid namespace.
+      const RunSignals::Deferral deferral;
+      TemporaryFiles::add(name);
+      fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0) {
+        error = errno;
+        step("not created", name);
+        TemporaryFiles::forget(name);
+      } else {
+        step("created", name);
+      }
+    }
     if (fd < 0) {
-      TemporaryFiles::forget(name);
-      if (errno == EEXIST) continue;
+      if (error == EEXIST) continue;
       return std::string();
     }
     ::close(fd);
@@ -42,16 +70,23 @@ Outcome commit(std::ofstream& stream, const std::string& temporary, const std::s
     discard(temporary);
     return Outcome::WriteFailed;
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    discard(temporary);
-    return Outcome::NotRenamed;
+  {
+    // Once renamed, the name is free for another run's file until forgotten.
+    const RunSignals::Deferral deferral;
+    if (std::rename(temporary.c_str(), path.c_str()) == 0) {
+      step("renamed", temporary);
+      TemporaryFiles::forget(temporary);
+      return Outcome::Written;
+    }
   }
-  TemporaryFiles::forget(temporary);
-  return Outcome::Written;
+  discard(temporary);
+  return Outcome::NotRenamed;
 }
 
 void discard(const std::string& temporary) {
+  const RunSignals::Deferral deferral;
   std::remove(temporary.c_str());
+  step("removed", temporary);
   TemporaryFiles::forget(temporary);
 }
 

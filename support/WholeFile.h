@@ -21,4 +21,11 @@ Outcome commit(std::ofstream& stream, const std::string& temporary, const std::s
 // Removes a temporary file that will not be completed (its stream closed).
 void discard(const std::string& temporary);
 
+// For tests: when set, called inside each RunSignals::Deferral right after the
+// step on disk and before the table of temporary names is brought in line:
+// "created", "not created" (errno as the create left it), "renamed" or
+// "removed", with the temporary name. A plain pointer, so that it is null
+// already when static start-up opens the run log.
+extern void (*stepHookForTests)(const char* step, const std::string& temporary);
+
 }  // namespace WholeFile

@@ -113,9 +113,19 @@ void kuratowski_search::run() {
   number.init(G, 0);
   list<node> st;
   ST_NUMBERING(G, number, st, nullptr);
+  // Without a given edge the numbering starts at the first node, which may
+  // have no edge to another node; then start from an edge of G that has.
+  for (graph_object* ox = G.e_list.head; ox != nullptr && st.empty(); ox = ox->succ) {
+    edge e = static_cast<edge>(ox);
+    if (e->source != e->target) ST_NUMBERING(G, number, st, e);
+  }
+  if (st.empty()) {
+    // No edge between two nodes: nothing to embed.
+    std_error_handler(1, "Kuratowski: G must be non-planar");
+    return;
+  }
   s = st.head();
   t = st.tail();
-  if (st.empty()) return;
   if (!is_st_numbering(st)) {
     // Only a biconnected graph has one; the bush graph would miss nodes.
     std_error_handler(1, "Kuratowski: graph is not biconnected.");

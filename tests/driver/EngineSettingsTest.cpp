@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ProcessRunner.h"
@@ -14,6 +16,7 @@
 #include "engine/FastSeqBlock.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
+#include "support/Fatal.h"
 #include "support/Parameters.h"
 
 namespace {
@@ -119,6 +122,23 @@ TEST_F(EngineSettingsDeathTest, IllegalBioCoreEndsTheRunWithoutALineEnd) {
         EngineSettings::apply();
       },
       testing::ExitedWithCode(1), "^Program parameter BioCore has not a legal value: 4$");
+}
+
+// Another thread ending the run already: the check waits without a word.
+TEST_F(EngineSettingsDeathTest, IllegalBioCoreWhileAnotherThreadEndsTheRunSaysNothing) {
+  Parameters::addParameter("Scoring", 2);
+  Parameters::addParameter("BioCore", 4);
+  EXPECT_EXIT(
+      {
+        std::cout.rdbuf(std::cerr.rdbuf());
+        Fatal::ThreadsRunning running;
+        Fatal::claim();
+        std::thread check([] { EngineSettings::apply(); });
+        // Time for the check to write, were it to write before it claims.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Fatal::report(std::cerr, "ended elsewhere");
+      },
+      testing::ExitedWithCode(1), "^ended elsewhere\n$");
 }
 
 // A start-up stop in the engine settings comes after the parameter table is

@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ProcessRunner.h"
@@ -64,11 +65,12 @@ class HostileRun : public ::testing::Test {
   }
 
   ProcessResult run(const std::vector<std::string>& files, const std::string& params,
-                    const ChildSetup& setup = ChildSetup()) {
+                    const ChildSetup& setup = ChildSetup(),
+                    const std::vector<std::pair<std::string, std::string>>& env = {}) {
     if (!params.empty()) dir->write("params.txt", params);
     std::vector<std::string> argv = {QUORVALIN_BINARY};
     argv.insert(argv.end(), files.begin(), files.end());
-    return runProcess(argv, dir->path(), {}, "", setup);
+    return runProcess(argv, dir->path(), env, "", setup);
   }
 
   // The zinc fingers: 2_sol.res about 1.6 kB, 3_sol.res about 2.8 kB, the run log under 1 kB.
@@ -226,18 +228,25 @@ TEST_F(HostileRun, OutOfMemoryEndsWithAMessage) {
   EXPECT_EQ(r.out, "Version 1.93\n");
 }
 
-// SIGTERM, SIGHUP or SIGINT at any moment of a run: it ends with status 128 +
-// the signal's number, leaves no temporary file, and every file it leaves
-// under its final name is whole (the same as the completed run's). Moments: as
-// soon as the run log's temporary file exists, while each result file is
-// being written, and after delays drawn with a fixed seed over a whole run's
+// The signals whose default action ends the process: the ones a user, a
+// batch system or a timer sends, and a few more that nothing here sends but a
+// kill can.
+const int kEndingSignals[] = {SIGHUP, SIGINT,  SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2,  SIGALRM, SIGVTALRM,
+                              SIGPROF, SIGXCPU, SIGPOLL, SIGPWR,  SIGSTKFLT, SIGRTMIN, SIGRTMAX};
+
+// An ending signal at any moment of a run on eight threads: the run ends by
+// that signal, leaves no temporary file, and every file it leaves under its
+// final name is whole (the same as the completed run's). Moments: as soon as
+// the run log's temporary file exists, while each result file is being
+// written, and after delays drawn with a fixed seed over a whole run's
 // duration.
-TEST_F(HostileRun, StoppingSignalsLeaveNoTemporaryOrCutFile) {
+TEST_F(HostileRun, EndingSignalsLeaveNoTemporaryOrCutFileAndEndTheRunByTheSignal) {
   // More solutions than by default, so that writing the result files takes a while.
-  const std::string params = "bvResNum 30\n";
+  const std::string params = "bvResNum 30\nResNumPrint 50\n";
   const std::vector<std::string> files = zincFingers();
+  const std::vector<std::pair<std::string, std::string>> eightThreads = {{"QUORVALIN_THREADS", "8"}};
   const auto started = std::chrono::steady_clock::now();
-  ASSERT_EQ(run(files, params).exitStatus, 0);
+  ASSERT_EQ(run(files, params, ChildSetup(), eightThreads).exitStatus, 0);
   const long runMicros = static_cast<long>(
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
   const std::map<std::string, std::string> whole = outputs();
@@ -249,7 +258,7 @@ TEST_F(HostileRun, StoppingSignalsLeaveNoTemporaryOrCutFile) {
   const int kRandomMoments = 10;
 #endif
   std::mt19937 random(7);
-  for (int signo : {SIGTERM, SIGHUP, SIGINT}) {
+  for (int signo : kEndingSignals) {
     SCOPED_TRACE(strsignal(signo));
     std::vector<ChildSetup> moments;
     for (const char* file : {"log_quorvalin.txt.", "2_sol.res.", "3_sol.res."}) {
@@ -264,12 +273,13 @@ TEST_F(HostileRun, StoppingSignalsLeaveNoTemporaryOrCutFile) {
       SCOPED_TRACE(setup.signalWhenFileStarts.empty() ? std::to_string(setup.signalAfterMicros) + " us"
                                                       : "while " + setup.signalWhenFileStarts + "* exists");
       setup.signal = signo;
+      setup.limits.push_back({RLIMIT_CORE, 0});  // SIGQUIT and SIGXCPU would dump one
       // A moment while a file is being written can be missed when the file is
       // written fast: tried again then.
       ProcessResult r;
       for (int attempt = 0; attempt < 20; ++attempt) {
         dir.reset(new TempDir);
-        r = run(files, params, setup);
+        r = run(files, params, setup, eightThreads);
         if (r.signalSent || setup.signalWhenFileStarts.empty()) break;
       }
       EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
@@ -280,30 +290,79 @@ TEST_F(HostileRun, StoppingSignalsLeaveNoTemporaryOrCutFile) {
       }
       if (!setup.signalWhenFileStarts.empty()) {
         ASSERT_TRUE(r.signalSent);
-        EXPECT_EQ(r.exitStatus, 128 + signo);
+        EXPECT_EQ(r.termSignal, signo) << "exit status " << r.exitStatus;
         EXPECT_EQ(left.count(setup.signalWhenFileStarts.substr(0, setup.signalWhenFileStarts.size() - 1)), 0u);
       } else if (r.exitStatus == 0) {
         EXPECT_EQ(left, whole);  // the signal came after the end
-      } else if (r.termSignal == signo) {
-        EXPECT_EQ(left.size(), 0u);  // the signal came before the start-up
       } else {
-        EXPECT_EQ(r.exitStatus, 128 + signo) << r.termSignal;
+        EXPECT_EQ(r.termSignal, signo) << "exit status " << r.exitStatus;
       }
     }
   }
 }
 
-// Started with SIGHUP ignored (nohup): a hangup does not stop the run.
-TEST_F(HostileRun, HangupIgnoredAtTheStartStaysIgnored) {
+// Ctrl-C on a script that runs the program in a loop: the shell sees its
+// child end by SIGINT, takes the interrupt as meant for the whole script and
+// stops it too. Had the run exited normally, the shell would go on to the
+// next one.
+TEST_F(HostileRun, InterruptStopsAShellLoopOfRuns) {
+  if (access("/bin/bash", X_OK) != 0) GTEST_SKIP() << "no /bin/bash";
+  dir->write("loop.sh",
+             "for k in 1 2 3; do\n"
+             "  echo \"start $k\" >> trace\n"
+             "  \"$QUORVALIN\" \"$@\"\n"
+             "  echo \"after $k $?\" >> trace\n"
+             "done\n");
+  std::vector<std::string> argv = {"/bin/bash", "loop.sh"};
+  for (const std::string& file : zincFingers()) argv.push_back(file);
   ChildSetup setup;
-  setup.ignoredSignals.push_back(SIGHUP);
-  setup.signal = SIGHUP;
+  setup.ownProcessGroup = true;  // as a terminal's Ctrl-C reaches the shell and its child
+  setup.signal = SIGINT;
   setup.signalWhenFileStarts = "log_quorvalin.txt.";
-  ProcessResult r = run(zincFingers(), "", setup);
+  const ProcessResult r = runProcess(argv, dir->path(), {{"QUORVALIN", QUORVALIN_BINARY}}, "", setup);
   ASSERT_TRUE(r.signalSent);
-  EXPECT_EQ(r.exitStatus, 0) << r.termSignal;
-  EXPECT_TRUE(dir->exists("3_sol.res"));
-  EXPECT_TRUE(dir->exists("log_quorvalin.txt"));
+  EXPECT_EQ(dir->read("trace"), "start 1\n");
+  EXPECT_EQ(r.termSignal, SIGINT) << "exit status " << r.exitStatus;
+  EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
+  EXPECT_FALSE(dir->exists("log_quorvalin.txt"));
+}
+
+// A CPU time limit as `ulimit -t 1` sets it (soft and hard alike) on a run on
+// eight threads that needs more: the kernel would kill it at the limit, the
+// run ends by SIGXCPU just before, and nothing is left under a temporary name.
+TEST_F(HostileRun, ACpuTimeLimitEndsTheRunBySigxcpuWithoutTemporaryFiles) {
+  // Twelve noisy copies of a 300-residue chain: over two seconds of CPU time.
+  const std::vector<Vector3> chain = irregularChain(300, 31);
+  std::vector<std::string> files;
+  for (unsigned k = 0; k < 12; ++k) {
+    files.push_back("s" + std::to_string(k) + ".pdb");
+    dir->write(files.back(), testing_support::pdbText(movedCopy(chain, randomRigidMotion(40 + k), 1.0f, 60 + k)));
+  }
+  ChildSetup setup;
+  setup.limits.push_back({RLIMIT_CPU, 1});
+  setup.limits.push_back({RLIMIT_CORE, 0});
+  const ProcessResult r = run(files, "", setup, {{"QUORVALIN_THREADS", "8"}});
+  EXPECT_EQ(r.termSignal, SIGXCPU) << "exit status " << r.exitStatus << "\n" << r.err;
+  EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
+  EXPECT_FALSE(dir->exists("log_quorvalin.txt"));
+}
+
+// Started with an ending signal ignored (nohup ignores SIGHUP, a script's
+// background job SIGINT and SIGQUIT): that signal does not stop the run.
+TEST_F(HostileRun, ASignalIgnoredAtTheStartStaysIgnored) {
+  for (int signo : kEndingSignals) {
+    SCOPED_TRACE(strsignal(signo));
+    dir.reset(new TempDir);
+    ChildSetup setup;
+    setup.ignoredSignals.push_back(signo);
+    setup.signal = signo;
+    setup.signalWhenFileStarts = "log_quorvalin.txt.";
+    ProcessResult r = run(zincFingers(), "", setup);
+    ASSERT_TRUE(r.signalSent);
+    EXPECT_EQ(r.exitStatus, 0) << r.termSignal;
+    EXPECT_TRUE(dir->exists("3_sol.res"));
+    EXPECT_TRUE(dir->exists("log_quorvalin.txt"));
+  }
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <utility>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DriverTestSupport.h"
@@ -16,6 +18,7 @@
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
 #include "engine/SlotCorrespondenceCache.h"
+#include "support/Fatal.h"
 #include "support/Parameters.h"
 
 namespace {
@@ -232,6 +235,22 @@ TEST_F(RankingTest, ASetWithoutEntriesStopsTheRun) {
         ranking.retainSet(setOf(0, 0, 4, {}));
       },
       ::testing::ExitedWithCode(1), "^Sorry, Error in main 1\n$");
+}
+
+// Another thread ending the run already: the check waits without a word.
+TEST_F(RankingTest, ASetWithoutEntriesWhileAnotherThreadEndsTheRunSaysNothing) {
+  SolutionRanking ranking(2, 10);
+  EXPECT_EXIT(
+      {
+        std::cout.rdbuf(std::cerr.rdbuf());
+        Fatal::ThreadsRunning running;
+        Fatal::claim();
+        std::thread check([&] { ranking.retainSet(setOf(0, 0, 4, {})); });
+        // Time for the check to write, were it to write before it claims.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Fatal::report(std::cerr, "ended elsewhere");
+      },
+      ::testing::ExitedWithCode(1), "^ended elsewhere\n$");
 }
 
 TEST_F(RankingTest, TablesOfSeedsThatCanNeverBeShownAreFreedAndTheOrderStays) {

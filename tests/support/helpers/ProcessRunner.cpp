@@ -71,6 +71,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     close(inPipe[0]); close(inPipe[1]);
     close(outPipe[0]); close(outPipe[1]);
     close(errPipe[0]); close(errPipe[1]);
+    if (setup.ownProcessGroup && setpgid(0, 0) != 0) _exit(127);
     if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
     if (!setup.stdoutPath.empty()) {
       const int fd = open(setup.stdoutPath.c_str(), O_WRONLY);
@@ -90,6 +91,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     execve(cargv[0], cargv.data(), envp.data());
     _exit(127);
   }
+  // Set on both sides of the fork, so that the group exists whichever runs first.
+  if (setup.ownProcessGroup) setpgid(pid, pid);
+  const pid_t target = setup.ownProcessGroup ? -pid : pid;
   const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   close(inPipe[0]);
   close(outPipe[1]);
@@ -117,14 +121,14 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
     // looked at every 50 microseconds.
     if (signalDue && setup.signalWhenFileStarts.empty()) {
       if (std::chrono::steady_clock::now() - started >= std::chrono::microseconds(setup.signalAfterMicros)) {
-        kill(pid, setup.signal);  // a zombie at worst: it has not been waited for
+        kill(target, setup.signal);  // a zombie at worst: it has not been waited for
         signalDue = false;
         result.signalSent = true;
       }
     } else if (signalDue && fileThere()) {
       // Stopped while the file is looked at again, so that the signal is
       // known to come while it is there.
-      kill(pid, SIGSTOP);
+      kill(target, SIGSTOP);
       int stopped = 0;
       while (waitpid(pid, &stopped, WUNTRACED) < 0 && errno == EINTR) {
       }
@@ -134,11 +138,11 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
         signalDue = false;
       } else {
         if (fileThere()) {
-          kill(pid, setup.signal);
+          kill(target, setup.signal);
           signalDue = false;
           result.signalSent = true;
         }
-        kill(pid, SIGCONT);
+        kill(target, SIGCONT);
       }
     }
     pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};

@@ -22,6 +22,7 @@ struct ChildSetup {
   std::string stdoutPath;             // standard output opened on this file instead of the pipe
   bool closeStdout = false;           // standard output closed
   bool stdoutUnread = false;          // standard output a pipe whose reader has gone (`| head -c0`)
+  bool ownProcessGroup = false;       // the child leads a process group of its own, which `signal` goes to
 
   // `signal` is sent to the child once it has run `signalAfterMicros`, or,
   // when `signalWhenFileStarts` is set, once a file whose name starts so
