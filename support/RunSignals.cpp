@@ -110,11 +110,7 @@ void install() {
     if (sigaction(signo, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) continue;
     if (sigaction(signo, &end, nullptr) == 0 && signo == SIGXCPU) cpuLimitCaught = true;
   }
-  static bool timerArmed = false;
-  if (cpuLimitCaught && !timerArmed) {
-    timerArmed = true;
-    warnBeforeTheCpuLimit();
-  }
+  if (cpuLimitCaught) warnBeforeTheCpuLimit();
 }
 
 Deferral::Deferral() {

@@ -17,10 +17,7 @@ void (*stepHookForTests)(const char* step, const std::string& temporary) = nullp
 namespace {
 
 void step(const char* what, const std::string& temporary) {
-  if (!stepHookForTests) return;
-  const int error = errno;
-  stepHookForTests(what, temporary);
-  errno = error;
+  if (stepHookForTests) stepHookForTests(what, temporary);
 }
 
 }  // namespace

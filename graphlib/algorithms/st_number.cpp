@@ -1,6 +1,5 @@
 #include "graphlib/algorithms/st_number.h"
 
-
 #include "graphlib/algorithms/internal/incident_edges.h"
 #include "graphlib/graph/internal/adjacency_dfs.h"
 

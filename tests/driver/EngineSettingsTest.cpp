@@ -5,18 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "ExitCapture.h"
 #include "ProcessRunner.h"
 #include "driver/Configuration.h"
 #include "engine/FastSeqBlock.h"
 #include "structure/AminoAcidType.h"
 #include "structure/AtomMolecule.h"
-#include "support/Fatal.h"
 #include "support/Parameters.h"
 
 namespace {
@@ -131,12 +129,7 @@ TEST_F(EngineSettingsDeathTest, IllegalBioCoreWhileAnotherThreadEndsTheRunSaysNo
   EXPECT_EXIT(
       {
         std::cout.rdbuf(std::cerr.rdbuf());
-        Fatal::ThreadsRunning running;
-        Fatal::claim();
-        std::thread check([] { EngineSettings::apply(); });
-        // Time for the check to write, were it to write before it claims.
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        Fatal::report(std::cerr, "ended elsewhere");
+        testing_support::endElsewhereWhile([] { EngineSettings::apply(); });
       },
       testing::ExitedWithCode(1), "^ended elsewhere\n$");
 }

@@ -3,22 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <utility>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "DriverTestSupport.h"
+#include "ExitCapture.h"
 #include "SyntheticStructure.h"
 #include "engine/EventSet.h"
 #include "engine/MultSeqBlock.h"
 #include "engine/SlotCorrespondenceCache.h"
-#include "support/Fatal.h"
 #include "support/Parameters.h"
 
 namespace {
@@ -243,12 +241,7 @@ TEST_F(RankingTest, ASetWithoutEntriesWhileAnotherThreadEndsTheRunSaysNothing) {
   EXPECT_EXIT(
       {
         std::cout.rdbuf(std::cerr.rdbuf());
-        Fatal::ThreadsRunning running;
-        Fatal::claim();
-        std::thread check([&] { ranking.retainSet(setOf(0, 0, 4, {})); });
-        // Time for the check to write, were it to write before it claims.
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        Fatal::report(std::cerr, "ended elsewhere");
+        testing_support::endElsewhereWhile([&] { ranking.retainSet(setOf(0, 0, 4, {})); });
       },
       ::testing::ExitedWithCode(1), "^ended elsewhere\n$");
 }

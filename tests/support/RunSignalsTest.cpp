@@ -36,12 +36,15 @@ std::string signalName(int signo) {
 // whatever the test runner was started with, and no core files from the
 // signals that dump one.
 void startAsAFreshProcess() {
-  for (int signo = 1; signo < NSIG; ++signo) signal(signo, SIG_DFL);
-  sigset_t none;
-  sigemptyset(&none);
-  sigprocmask(SIG_SETMASK, &none, nullptr);
+  testing_support::defaultSignals();
   const rlimit noCore = {0, 0};
   setrlimit(RLIMIT_CORE, &noCore);
+}
+
+// A thread that only waits, with every signal unblocked: a signal sent to the
+// process may be handled on it.
+void* idleForGood(void*) {
+  for (;;) ::pause();
 }
 
 TEST(RunSignals, TheEndingSignalsAreEveryCatchableOneWhoseDefaultEndsTheProcess) {
@@ -116,7 +119,7 @@ TEST(RunSignals, TwoSignalsOnTwoThreadsEndTheRunByOneOfThem) {
         std::ofstream cut;
         if (WholeFile::open(cut, dir.file("2_sol.res")).empty()) std::_Exit(2);
         pthread_t other;
-        if (pthread_create(&other, nullptr, [](void*) -> void* { for (;;) ::pause(); }, nullptr) != 0) std::_Exit(2);
+        if (pthread_create(&other, nullptr, idleForGood, nullptr) != 0) std::_Exit(2);
         pthread_kill(other, SIGTERM);
         kill(getpid(), SIGINT);
         for (;;) ::pause();
@@ -174,7 +177,7 @@ struct Case {
   if (!plantAtTheStep)
     testing_support::writeFile(final + "." + std::to_string(static_cast<long>(getpid())) + ".tmp", kOtherRunsText);
   if (anotherThread &&
-      pthread_create(&otherThread, nullptr, [](void*) -> void* { for (;;) ::pause(); }, nullptr) != 0)
+      pthread_create(&otherThread, nullptr, idleForGood, nullptr) != 0)
     std::_Exit(2);
   WholeFile::stepHookForTests = stopHere;
   if (c.viaLog) {

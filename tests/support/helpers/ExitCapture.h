@@ -10,8 +10,12 @@
 // of sanitizer builds.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <thread>
+
+#include "support/Fatal.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -36,5 +40,18 @@ class LeakCheckPause {
   LeakCheckPause(const LeakCheckPause&) = delete;
   LeakCheckPause& operator=(const LeakCheckPause&) = delete;
 };
+
+// Runs `check` on another thread while this one has claimed the run's end and
+// gives it time to write what it would; then ends the run with "ended
+// elsewhere" on standard error. A check that claims the end before it writes
+// adds nothing to that.
+template <class Check>
+[[noreturn]] void endElsewhereWhile(Check check) {
+  Fatal::ThreadsRunning running;
+  Fatal::claim();
+  std::thread checking(check);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  Fatal::report(std::cerr, "ended elsewhere");
+}
 
 }  // namespace testing_support

@@ -38,6 +38,13 @@ void drain(int fd, std::string& into, bool& open) {
 
 }  // namespace
 
+void defaultSignals() {
+  for (int signo = 1; signo < NSIG; ++signo) signal(signo, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir,
                          const std::vector<std::pair<std::string, std::string>>& env,
                          const std::string& stdinText, const ChildSetup& setup) {
@@ -79,10 +86,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
       close(fd);
     }
     if (setup.closeStdout) close(1);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (int signo = 1; signo < NSIG; ++signo) signal(signo, SIG_DFL);
+    defaultSignals();
     for (int signo : setup.ignoredSignals) signal(signo, SIG_IGN);
     for (const auto& limit : setup.limits) {
       const rlimit value = {static_cast<rlim_t>(limit.second), static_cast<rlim_t>(limit.second)};

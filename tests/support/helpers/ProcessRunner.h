@@ -32,6 +32,10 @@ struct ChildSetup {
   std::string signalWhenFileStarts;
 };
 
+// Every signal at its default action and unblocked, whatever this process was
+// started with: as a child starts (the test runner may have some ignored).
+void defaultSignals();
+
 // argv[0] is the program path. The child runs in `workDir` (when not empty) with the
 // given variables added to (or replacing those of) the current environment.
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& workDir = "",
