@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -236,21 +237,37 @@ const int kEndingSignals[] = {SIGHUP, SIGINT,  SIGQUIT, SIGTERM, SIGUSR1, SIGUSR
 
 // An ending signal at any moment of a run on eight threads: the run ends by
 // that signal, leaves no temporary file, and every file it leaves under its
-// final name is whole (the same as the completed run's). Moments: as soon as
-// the run log's temporary file exists, while each result file is being
-// written, and after delays drawn with a fixed seed over a whole run's
-// duration.
+// final name is whole (the same as the completed run's). Moments: once the
+// run log's temporary file exists, and once each result file's exists (the
+// run held there until the signal is sent), and after delays drawn with a
+// fixed seed over a whole run's duration.
 TEST_F(HostileRun, EndingSignalsLeaveNoTemporaryOrCutFileAndEndTheRunByTheSignal) {
   // More solutions than by default, so that writing the result files takes a while.
   const std::string params = "bvResNum 30\nResNumPrint 50\n";
   const std::vector<std::string> files = zincFingers();
   const std::vector<std::pair<std::string, std::string>> eightThreads = {{"QUORVALIN_THREADS", "8"}};
   const auto started = std::chrono::steady_clock::now();
-  ASSERT_EQ(run(files, params, ChildSetup(), eightThreads).exitStatus, 0);
+  const ProcessResult complete = run(files, params, ChildSetup(), eightThreads);
+  ASSERT_EQ(complete.exitStatus, 0);
   const long runMicros = static_cast<long>(
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
   const std::map<std::string, std::string> whole = outputs();
   ASSERT_EQ(whole.size(), 3u);
+
+  // Each file's temporary is created before the console line written with it:
+  // the run log's before the first line, a result file's before its "Num Of
+  // Mols" line. The run is held in that line's write. The files listed were
+  // completed before the moment, so the signal must leave them.
+  const struct {
+    const char* file;
+    std::size_t consoleBytes;
+    std::vector<std::string> completedBefore;
+  } fileMoments[] = {
+      {"log_quorvalin.txt.", 0, {}},
+      {"2_sol.res.", complete.out.find("Num Of Mols: 2"), {}},
+      {"3_sol.res.", complete.out.find("Num Of Mols: 3"), {"2_sol.res"}},
+  };
+  for (const auto& moment : fileMoments) ASSERT_NE(moment.consoleBytes, std::string::npos) << complete.out;
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
   const int kRandomMoments = 2;  // each run takes far longer there
@@ -261,37 +278,33 @@ TEST_F(HostileRun, EndingSignalsLeaveNoTemporaryOrCutFileAndEndTheRunByTheSignal
   for (int signo : kEndingSignals) {
     SCOPED_TRACE(strsignal(signo));
     std::vector<ChildSetup> moments;
-    for (const char* file : {"log_quorvalin.txt.", "2_sol.res.", "3_sol.res."}) {
+    for (const auto& moment : fileMoments) {
       moments.emplace_back();
-      moments.back().signalWhenFileStarts = file;
+      moments.back().signalWhenFileStarts = moment.file;
+      moments.back().stdoutBytesBeforeSignal = moment.consoleBytes;
     }
     for (int k = 0; k < kRandomMoments; ++k) {
       moments.emplace_back();
       moments.back().signalAfterMicros = std::uniform_int_distribution<long>(0, runMicros)(random);
     }
-    for (ChildSetup& setup : moments) {
+    for (std::size_t m = 0; m < moments.size(); ++m) {
+      ChildSetup& setup = moments[m];
       SCOPED_TRACE(setup.signalWhenFileStarts.empty() ? std::to_string(setup.signalAfterMicros) + " us"
-                                                      : "while " + setup.signalWhenFileStarts + "* exists");
+                                                      : "once " + setup.signalWhenFileStarts + "* exists");
       setup.signal = signo;
       setup.limits.push_back({RLIMIT_CORE, 0});  // SIGQUIT and SIGXCPU would dump one
-      // A moment while a file is being written can be missed when the file is
-      // written fast: tried again then.
-      ProcessResult r;
-      for (int attempt = 0; attempt < 20; ++attempt) {
-        dir.reset(new TempDir);
-        r = run(files, params, setup, eightThreads);
-        if (r.signalSent || setup.signalWhenFileStarts.empty()) break;
-      }
+      dir.reset(new TempDir);
+      const ProcessResult r = run(files, params, setup, eightThreads);
       EXPECT_EQ(filesEndingIn(dir->path(), ".tmp"), std::vector<std::string>{});
       const std::map<std::string, std::string> left = outputs();
       for (const auto& file : left) {
         ASSERT_EQ(whole.count(file.first), 1u) << file.first;
         EXPECT_EQ(file.second, whole.at(file.first)) << file.first;
       }
-      if (!setup.signalWhenFileStarts.empty()) {
+      if (m < std::size(fileMoments)) {
         ASSERT_TRUE(r.signalSent);
         EXPECT_EQ(r.termSignal, signo) << "exit status " << r.exitStatus;
-        EXPECT_EQ(left.count(setup.signalWhenFileStarts.substr(0, setup.signalWhenFileStarts.size() - 1)), 0u);
+        for (const std::string& name : fileMoments[m].completedBefore) EXPECT_EQ(left.count(name), 1u) << name;
       } else if (r.exitStatus == 0) {
         EXPECT_EQ(left, whole);  // the signal came after the end
       } else {
@@ -318,7 +331,7 @@ TEST_F(HostileRun, InterruptStopsAShellLoopOfRuns) {
   ChildSetup setup;
   setup.ownProcessGroup = true;  // as a terminal's Ctrl-C reaches the shell and its child
   setup.signal = SIGINT;
-  setup.signalWhenFileStarts = "log_quorvalin.txt.";
+  setup.signalWhenFileStarts = "log_quorvalin.txt.";  // held before the run's first console line
   const ProcessResult r = runProcess(argv, dir->path(), {{"QUORVALIN", QUORVALIN_BINARY}}, "", setup);
   ASSERT_TRUE(r.signalSent);
   EXPECT_EQ(dir->read("trace"), "start 1\n");
@@ -356,7 +369,7 @@ TEST_F(HostileRun, ASignalIgnoredAtTheStartStaysIgnored) {
     ChildSetup setup;
     setup.ignoredSignals.push_back(signo);
     setup.signal = signo;
-    setup.signalWhenFileStarts = "log_quorvalin.txt.";
+    setup.signalWhenFileStarts = "log_quorvalin.txt.";  // held before the run's first console line
     ProcessResult r = run(zincFingers(), "", setup);
     ASSERT_TRUE(r.signalSent);
     EXPECT_EQ(r.exitStatus, 0) << r.termSignal;

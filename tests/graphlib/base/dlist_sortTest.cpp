@@ -180,7 +180,7 @@ int refusing_compare(const int& a, const int& b) {
 // a quick sort: the sort's scratch arrays still go back (the fixture checks
 // the allocator's vector count) and the list keeps its cells and links.
 TEST_F(DlistSortTest, QuickSortReleasesItsScratchWhenTheCompareThrows) {
-  const graphlib::graphlib_error_handler previous = graphlib::set_error_handler(graphlib::exception_error_handler);
+  const testing_support::ScopedErrorHandler throwing(graphlib::exception_error_handler);
   std::mt19937 rng(5);
   const std::vector<int> input = makeInts(Shape::Random, 200, rng);
   IntList L = make(input);
@@ -193,7 +193,6 @@ TEST_F(DlistSortTest, QuickSortReleasesItsScratchWhenTheCompareThrows) {
   } catch (const graphlib::graphlib_exception& e) {
     thrown = std::string(e.message) == "compare refused";
   }
-  graphlib::set_error_handler(previous);
   EXPECT_TRUE(thrown);
   EXPECT_EQ(cellContents(L), before);
   EXPECT_EQ(values(L), input);

@@ -82,8 +82,7 @@ TEST(ErrorHandler, UnassertedFalseWarnsThroughTheDefaultHandler) {
 }
 
 TEST(ErrorHandler, ExceptionHandlerOwnsItsMessage) {
-  graphlib::graphlib_error_handler previous = graphlib::get_error_handler();
-  graphlib::set_error_handler(graphlib::exception_error_handler);
+  const testing_support::ScopedErrorHandler throwing(graphlib::exception_error_handler);
   try {
     {
       std::string temporary = "array::entry index out of range";
@@ -102,7 +101,6 @@ TEST(ErrorHandler, ExceptionHandlerOwnsItsMessage) {
     graphlib::error_handler(0, "m");
     EXPECT_EQ(capture.text(), "GRAPHLIB WARNING:m\n");
   }
-  graphlib::set_error_handler(previous);
 }
 
 void firstHandler(int, const char*) { throw 1; }

@@ -353,13 +353,16 @@ TEST(Utilities, ReadLineAndSpaces) {
   EXPECT_FALSE(graphlib::is_space(static_cast<char>(0xE9)));
 }
 
+// The program runs detached, so its end cannot be waited for: its file is.
+// A minute is only the bound for a program that never writes it.
 bool eventually_exists(const std::string& path) {
-  for (int i = 0; i < 500; i++) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  for (;;) {
     struct stat st;
     if (stat(path.c_str(), &st) == 0) return true;
+    if (std::chrono::steady_clock::now() > until) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return false;
 }
 
 TEST(Utilities, CreateProcessRunsACommandLineWithoutAShell) {

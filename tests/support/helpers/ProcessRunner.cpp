@@ -36,6 +36,18 @@ void drain(int fd, std::string& into, bool& open) {
   }
 }
 
+// Whether a thread of the process waits to write to a full pipe.
+bool waitsOnAPipe(pid_t pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  for (const std::string& task : filesIn(tasks)) {
+    std::ifstream in(tasks + "/" + task + "/wchan");
+    std::string where;
+    // "pipe_write" or, on newer kernels, "anon_pipe_write"
+    if (std::getline(in, where) && where.find("pipe_write") != std::string::npos) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void defaultSignals() {
@@ -68,6 +80,23 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   std::vector<char*> cargv;
   for (auto& s : args) cargv.push_back(&s[0]);
   cargv.push_back(nullptr);
+
+  // While the signal waits for a file, standard output is a pipe of one page
+  // that filler fills but for the room asked for: the writes that fit go
+  // through, and the first that does not fit waits until the pipe is read.
+  const bool holdOutput = setup.signal != 0 && !setup.signalWhenFileStarts.empty();
+  std::size_t filler = 0;
+  if (holdOutput) {
+    if (setup.stdoutUnread || setup.closeStdout || !setup.stdoutPath.empty())
+      throw std::runtime_error("a signal on a file needs standard output on the pipe");
+    const int capacity = fcntl(outPipe[1], F_SETPIPE_SZ, 1) < 0 ? -1 : fcntl(outPipe[1], F_GETPIPE_SZ);
+    if (capacity <= 0 || setup.stdoutBytesBeforeSignal >= static_cast<std::size_t>(capacity))
+      throw std::runtime_error("standard output cannot be held after " +
+                               std::to_string(setup.stdoutBytesBeforeSignal) + " bytes");
+    filler = static_cast<std::size_t>(capacity) - setup.stdoutBytesBeforeSignal;
+    if (write(outPipe[1], std::string(filler, '.').data(), filler) != static_cast<ssize_t>(filler))
+      throw std::runtime_error("pipe filler not written");
+  }
 
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
@@ -112,14 +141,14 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
   ProcessResult result;
   bool outOpen = !setup.stdoutUnread, errOpen = true;
   bool signalDue = setup.signal != 0;
-  int status = 0;
-  bool reaped = false;
+  bool outputHeld = holdOutput;
   const auto fileThere = [&] {
     const std::vector<std::string> names = filesIn(workDir.empty() ? "." : workDir);
     return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
       return name.compare(0, setup.signalWhenFileStarts.size(), setup.signalWhenFileStarts) == 0;
     });
   };
+  int looks = 0;
   while (outOpen || errOpen) {
     // The pipes close when the child ends; until then it may be signalled,
     // looked at every 50 microseconds.
@@ -130,37 +159,29 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
         result.signalSent = true;
       }
     } else if (signalDue && fileThere()) {
-      // Stopped while the file is looked at again, so that the signal is
-      // known to come while it is there.
-      kill(target, SIGSTOP);
-      int stopped = 0;
-      while (waitpid(pid, &stopped, WUNTRACED) < 0 && errno == EINTR) {
-      }
-      if (!WIFSTOPPED(stopped)) {
-        status = stopped;
-        reaped = true;
-        signalDue = false;
-      } else {
-        if (fileThere()) {
-          kill(target, setup.signal);
-          signalDue = false;
-          result.signalSent = true;
-        }
-        kill(target, SIGCONT);
-      }
+      kill(target, setup.signal);
+      signalDue = false;
+      result.signalSent = true;
+      outputHeld = false;
+    } else if (outputHeld && (!errOpen || (++looks % 200 == 0 && waitsOnAPipe(pid) && !fileThere()))) {
+      // Ended, or waiting for the pipe without the file: the signal never comes.
+      outputHeld = false;
+      signalDue = false;
     }
-    pollfd fds[2] = {{outOpen ? outPipe[0] : -1, POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{outOpen && !outputHeld ? outPipe[0] : -1, POLLIN, 0}, {errOpen ? errPipe[0] : -1, POLLIN, 0}};
     const timespec step = {0, 50000};
-    if (ppoll(fds, 2, signalDue ? &step : nullptr, nullptr) < 0) {
+    if (ppoll(fds, 2, signalDue || outputHeld ? &step : nullptr, nullptr) < 0) {
       if (errno == EINTR) continue;
       break;
     }
     if (outOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) drain(outPipe[0], result.out, outOpen);
     if (errOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) drain(errPipe[0], result.err, errOpen);
   }
+  result.out.erase(0, std::min(filler, result.out.size()));
   if (!setup.stdoutUnread) close(outPipe[0]);
   close(errPipe[0]);
-  while (!reaped && waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.termSignal = WTERMSIG(status);

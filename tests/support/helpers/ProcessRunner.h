@@ -1,5 +1,6 @@
 #pragma once
 // Runs a program as a child process (no shell) and captures what it prints.
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,12 @@ struct ChildSetup {
   int signal = 0;
   long signalAfterMicros = 0;
   std::string signalWhenFileStarts;
+  // With signalWhenFileStarts: standard output takes this many bytes, and the
+  // child's next write to it waits until the signal has been sent. A file the
+  // child creates before that write is then certain to be there, unrenamed,
+  // when the signal comes, however the machine schedules the two processes.
+  // The child stopping in that write without the file is a fault of the test.
+  std::size_t stdoutBytesBeforeSignal = 0;
 };
 
 // Every signal at its default action and unblocked, whatever this process was

@@ -77,4 +77,20 @@ class RecordingErrorHandler {
   std::vector<GraphlibError> m_errors;
 };
 
+// Installs a handler for the life of the object and puts back the one before.
+// set_error_handler's return value is the library's forwarder, not the handler
+// it replaced, so it cannot restore that one.
+class ScopedErrorHandler {
+ public:
+  explicit ScopedErrorHandler(graphlib::graphlib_error_handler handler) : m_previous(graphlib::get_error_handler()) {
+    graphlib::set_error_handler(handler);
+  }
+  ~ScopedErrorHandler() { graphlib::set_error_handler(m_previous); }
+  ScopedErrorHandler(const ScopedErrorHandler&) = delete;
+  ScopedErrorHandler& operator=(const ScopedErrorHandler&) = delete;
+
+ private:
+  graphlib::graphlib_error_handler m_previous;
+};
+
 }  // namespace testing_support
