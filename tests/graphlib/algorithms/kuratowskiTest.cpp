@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "GraphTestSupport.h"
 #include "KuratowskiVerifier.h"
 #include "RecordingErrorHandler.h"
+#include "graphlib/algorithms/graph_properties.h"
 #include "graphlib/algorithms/internal/kuratowski_case.h"
 #include "tests/graphlib/algorithms/PlanarFamilies.h"
 
@@ -323,6 +325,89 @@ TEST(KuratowskiTest, SearchReportsAGraphWithoutEdgesAsPlanar) {
       EXPECT_EQ(items(L), kept);
       EXPECT_EQ(G.number_of_nodes(), n);
       EXPECT_TRUE(before == Snapshot(G));
+    }
+  }
+}
+
+// The witness goes behind what L held, which is neither read nor changed:
+// an edge of another graph (also one whose index lies past G's), an edge of
+// G itself. The witness is the one found with L empty.
+TEST(KuratowskiTest, SearchAppendsItsWitnessBehindWhatTheListHeld) {
+  struct Input {
+    std::string name;
+    Pairs graph;
+  };
+  // Taken by Case 5, which reads back the edges it has collected.
+  std::vector<Input> inputs = {
+      {"case 5 map", Pairs{9, {{6, 7}, {6, 5}, {0, 4}, {4, 8}, {5, 8}, {2, 3}, {3, 8}, {1, 8}, {1, 0}, {3, 7},
+                               {2, 0}, {7, 0}, {7, 1}, {3, 1}}}},
+      {"K5", planar_families::complete(5)},
+      {"K3,3", planar_families::completeBipartite(3, 3)},
+  };
+  // Random biconnected non-planar maps, until every case has been taken.
+  Rng rng(606);
+  std::set<int> cases;
+  for (int round = 0; round < 2000 && cases.size() < 5; round++) {
+    int n = planar_families::pick(rng, 6, 24);
+    Pairs p = planar_families::randomGraph(n, 3 * n - 6 + planar_families::pick(rng, -2, 4), rng);
+    graph G;
+    planar_families::build(G, p, true);
+    if (!graphlib::Is_Biconnected(G) || graphlib::Is_Planar(G)) continue;
+    ASSERT_TRUE(G.make_map());
+    graphlib::list<edge> K;
+    graphlib::kuratowski_last_case = 0;
+    graphlib::Kuratowski(G, K);
+    if (cases.insert(graphlib::kuratowski_last_case).second)
+      inputs.push_back({"random, case " + std::to_string(graphlib::kuratowski_last_case), p});
+  }
+  ASSERT_EQ(cases, (std::set<int>{1, 2, 3, 4, 5}));
+
+  // Edges with every index up to 999, to name one of any index.
+  graph other;
+  node a = other.new_node();
+  node b = other.new_node();
+  std::vector<edge> otherEdges;
+  for (int i = 0; i < 1000; i++) otherEdges.push_back(other.new_edge(a, b));
+  for (const Input& in : inputs) {
+    SCOPED_TRACE(in.name);
+    graph G;
+    planar_families::build(G, in.graph, true);
+    ASSERT_TRUE(G.make_map());
+    ASSERT_LT(G.max_edge_index + 2, 1000);
+    Snapshot before(G);
+    graphlib::list<edge> empty;
+    graphlib::Kuratowski(G, empty);
+    const std::vector<edge> witness = items(empty);
+    ASSERT_EQ(kuratowskiDefect(G, empty), "");
+    struct Held {
+      const char* name;
+      std::vector<edge> edges;
+    };
+    const edge own = static_cast<edge>(G.e_list.head);
+    const edge justPast = otherEdges[static_cast<size_t>(G.max_edge_index + 1)];
+    ASSERT_EQ(justPast->index(), G.max_edge_index + 1);
+    const Held held[] = {
+        {"an edge of another graph, index just past G's", {justPast}},
+        {"an edge of another graph", {otherEdges[0]}},
+        {"an edge of another graph, index far past G's", {otherEdges.back()}},
+        {"an edge of G", {own}},
+        {"edges of G and of another graph", {own, justPast, own->rev, otherEdges[1]}},
+    };
+    for (const Held& h : held) {
+      for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+        SCOPED_TRACE(std::string(h.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+        RecordingErrorHandler handler(mode);
+        graphlib::list<edge> L = testing_support::listOf(h.edges);
+        EXPECT_EQ(handler.raisedBy([&] { graphlib::Kuratowski(G, L); }).message, "");
+        EXPECT_TRUE(handler.empty());
+        const std::vector<edge> all = items(L);
+        const auto lead = all.begin() + static_cast<long>(std::min(all.size(), h.edges.size()));
+        EXPECT_EQ(std::vector<edge>(all.begin(), lead), h.edges);
+        const std::vector<edge> appended(lead, all.end());
+        EXPECT_EQ(kuratowskiDefect(G, testing_support::listOf(appended)), "");
+        EXPECT_EQ(appended, witness);
+        EXPECT_TRUE(before == Snapshot(G));
+      }
     }
   }
 }
