@@ -114,6 +114,16 @@ void kuratowski_search::run() {
     std_error_handler(1, "Kuratowski: graph is not a map.");
     return;
   }
+  // The search assumes both; a second copy of an edge would be listed in the
+  // witness beside the first.
+  if (!Is_Loopfree(G)) {
+    std_error_handler(1, "Kuratowski: graph has self-loops.");
+    return;
+  }
+  if (!Is_Simple(G)) {
+    std_error_handler(1, "Kuratowski: graph has parallel edges.");
+    return;
+  }
   number.init(G, 0);
   list<node> st;
   ST_NUMBERING(G, number, st, nullptr);
