@@ -147,7 +147,8 @@ void kuratowski_search::run() {
   }
 
   k = PLAN_EMBED_K(G, number, st);
-  if (k == G.number_of_nodes()) {
+  // Nodes without edges are not in st.
+  if (k == st.length()) {
     // PLAN_EMBED_K has embedded G by now.
     std_error_handler(1, "Kuratowski: G must be non-planar");
     return;

@@ -45,6 +45,14 @@ std::set<Pair> nodePairs(const Pairs& p) {
   return out;
 }
 
+// Node i of p becomes node at[i] of a graph on n nodes; the rest have no edge.
+Pairs place(const Pairs& p, const std::vector<int>& at, int n) {
+  Pairs q{n, {}};
+  for (const Pair& e : p.edges)
+    q.edges.emplace_back(at[static_cast<size_t>(e.first)], at[static_cast<size_t>(e.second)]);
+  return q;
+}
+
 // A non-planar graph: the answer must be false, the witness verified, and G
 // (read only without embed) unchanged. Returns the case the search took.
 int expectWitness(const Pairs& p, bool embed, const std::string& what) {
@@ -329,6 +337,56 @@ TEST(KuratowskiTest, SearchReportsAGraphWithoutEdgesAsPlanar) {
   }
 }
 
+// A planar map with nodes without edges is reported as planar, not by an
+// internal message, and left embedded; L keeps what it held.
+TEST(KuratowskiTest, SearchReportsAPlanarMapWithNodesWithoutEdges) {
+  Rng rng(57);
+  const Pairs K4 = planar_families::complete(4);
+  const Pairs tri = planar_families::shuffled(planar_families::triangulation(12, rng), rng);
+  std::vector<int> triAt;
+  for (int i = 0; i < tri.n; i++) triAt.push_back(i < 6 ? i + 1 : i + 3);
+  struct Case {
+    const char* name;
+    Pairs graph;
+  };
+  const Case cases[] = {
+      {"K4, then one node", place(K4, {0, 1, 2, 3}, 5)},
+      {"one node, then K4", place(K4, {1, 2, 3, 4}, 5)},
+      {"one node among K4's", place(K4, {0, 1, 3, 4}, 5)},
+      {"K4, then three nodes", place(K4, {0, 1, 2, 3}, 7)},
+      {"nodes first, among and last around K4", place(K4, {2, 3, 5, 7}, 9)},
+      {"a cycle between nodes without edges", place(planar_families::cycle(5), {1, 3, 4, 6, 7}, 9)},
+      {"a triangulation with nodes without edges first, among and last", place(tri, triAt, tri.n + 4)},
+  };
+  graph other;
+  planar_families::build(other, planar_families::complete(3), false);
+  int scrambled = 0;  // inputs whose rotation was not planar to begin with
+  for (const Case& c : cases) {
+    for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+      SCOPED_TRACE(std::string(c.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+      RecordingErrorHandler handler(mode);
+      graph G;
+      planar_families::build(G, c.graph, true);
+      ASSERT_TRUE(G.make_map());
+      if (planar_families::embeddingDefect(G) != "") scrambled++;
+      const std::multiset<Pair> ends = planar_families::endsOf(G);
+      graphlib::list<edge> L;
+      L.append(static_cast<edge>(other.e_list.head));
+      L.append(static_cast<edge>(G.e_list.head));
+      const std::vector<edge> kept = items(L);
+      handler.raisedBy([&] { graphlib::Kuratowski(G, L); });
+      EXPECT_EQ(handler.errors(),
+                (std::vector<testing_support::GraphlibError>{{1, "Kuratowski: G must be non-planar"}}));
+      EXPECT_EQ(items(L), kept);
+      EXPECT_EQ(G.number_of_nodes(), c.graph.n);
+      EXPECT_TRUE(planar_families::endsOf(G) == ends);
+      EXPECT_EQ(planar_families::embeddingDefect(G), "");
+      EXPECT_EQ(graphDefect(G), "");
+    }
+  }
+  EXPECT_GT(scrambled, 0) << "no input needed an embedding";
+}
+
 // The witness goes behind what L held, which is neither read nor changed:
 // an edge of another graph (also one whose index lies past G's), an edge of
 // G itself. The witness is the one found with L empty.
@@ -415,13 +473,6 @@ TEST(KuratowskiTest, SearchAppendsItsWitnessBehindWhatTheListHeld) {
 // Nodes without edges ahead of a non-planar map: the numbering cannot start
 // at the first node, and the witness must still come out whole.
 TEST(KuratowskiTest, SearchFindsAWitnessBehindNodesWithoutEdges) {
-  // Node i of p becomes node at[i] of a graph on n nodes; the rest have no edge.
-  auto place = [](const Pairs& p, std::vector<int> at, int n) {
-    Pairs q{n, {}};
-    for (const Pair& e : p.edges)
-      q.edges.emplace_back(at[static_cast<size_t>(e.first)], at[static_cast<size_t>(e.second)]);
-    return q;
-  };
   auto after = [](int lead, int count) {
     std::vector<int> at;
     for (int i = 0; i < count; i++) at.push_back(lead + i);
