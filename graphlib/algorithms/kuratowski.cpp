@@ -41,9 +41,11 @@ void append_all(list<edge>& L, const list<edge>& M) {
 // step succeeded) with every edge that leaves it cut off at a virtual node.
 class kuratowski_search {
  public:
-  kuratowski_search(graph& G, list<edge>& L) : G(G), L(L) {}
+  explicit kuratowski_search(graph& G) : G(G) {}
 
   void run();
+  // Moves the witness found by run (nothing when G was refused) to the end of L.
+  void append_witness(list<edge>& L) { L.conc(W); }
 
  private:
   // Every node with an edge is numbered, and every numbered node but s and t
@@ -71,7 +73,7 @@ class kuratowski_search {
   bool is_virtual(node x) const { return bnum[x] > k; }
 
   void redo_dfs(node x);
-  // Pieces of the output, appended to L.
+  // Pieces of the output, appended to W.
   void add_b_tree(node a, node b, node c);
   node add_g_tree(node a, node b, node c);
   void add_cycle(const list<edge>& C);
@@ -79,7 +81,9 @@ class kuratowski_search {
   void reduce_case5();
 
   graph& G;
-  list<edge>& L;
+  // Built apart from the caller's list, which may hold anything: Case 5
+  // reads back all it has collected.
+  list<edge> W;
 
   node_array<int> number;
   node s = nullptr;
@@ -110,6 +114,16 @@ void kuratowski_search::run() {
     std_error_handler(1, "Kuratowski: graph is not a map.");
     return;
   }
+  // The search assumes both; a second copy of an edge would be listed in the
+  // witness beside the first.
+  if (!Is_Loopfree(G)) {
+    std_error_handler(1, "Kuratowski: graph has self-loops.");
+    return;
+  }
+  if (!Is_Simple(G)) {
+    std_error_handler(1, "Kuratowski: graph has parallel edges.");
+    return;
+  }
   number.init(G, 0);
   list<node> st;
   ST_NUMBERING(G, number, st, nullptr);
@@ -133,7 +147,8 @@ void kuratowski_search::run() {
   }
 
   k = PLAN_EMBED_K(G, number, st);
-  if (k == G.number_of_nodes()) {
+  // Nodes without edges are not in st.
+  if (k == st.length()) {
     // PLAN_EMBED_K has embedded G by now.
     std_error_handler(1, "Kuratowski: G must be non-planar");
     return;
@@ -425,18 +440,18 @@ void kuratowski_search::add_b_tree(node a, node b, node c) {
   list<edge> M;
   join(a, b, c, tree, B, M);
   translate_to_G(M, B);
-  append_all(L, M);
+  append_all(W, M);
 }
 
 node kuratowski_search::add_g_tree(node a, node b, node c) {
   list<edge> M;
   node r = join(a, b, c, up, G, M);
-  append_all(L, M);
+  append_all(W, M);
   return r;
 }
 
 void kuratowski_search::add_cycle(const list<edge>& C) {
-  for (dlink* it = C.first(); it != nullptr; it = it->succ) L.append(B.inf(C.contents(it)));
+  for (dlink* it = C.first(); it != nullptr; it = it->succ) W.append(B.inf(C.contents(it)));
 }
 
 void kuratowski_search::output_three_components(node x, node o[3], node p[3]) {
@@ -450,8 +465,8 @@ void kuratowski_search::reduce_case5() {
   // between branch nodes and keep a minimal non-planar set of those paths.
   edge_array<bool> marked(G, false);
   node_array<int> degree(G, 0);
-  for (dlink* it = L.first(); it != nullptr; it = it->succ) {
-    edge e = L.contents(it);
+  for (dlink* it = W.first(); it != nullptr; it = it->succ) {
+    edge e = W.contents(it);
     if (marked[e]) continue;
     marked[e] = true;
     degree[e->source]++;
@@ -495,8 +510,8 @@ void kuratowski_search::reduce_case5() {
 
   list<edge> K;
   KURATOWSKI_SIMPLE(R, K);
-  L.clear();
-  for (dlink* it = K.first(); it != nullptr; it = it->succ) append_all(L, R.inf(K.contents(it)));
+  W.clear();
+  for (dlink* it = K.first(); it != nullptr; it = it->succ) append_all(W, R.inf(K.contents(it)));
 }
 
 }  // namespace
@@ -558,8 +573,9 @@ bool BL_PLANAR(graph& G, list<edge>& K, bool embed) {
 }
 
 void Kuratowski(graph& G, list<edge>& L) {
-  kuratowski_search search(G, L);
+  kuratowski_search search(G);
   search.run();
+  search.append_witness(L);
 }
 
 void KURATOWSKI_SIMPLE(graph& G, list<edge>& L) {

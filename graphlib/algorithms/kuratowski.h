@@ -16,11 +16,14 @@ namespace graphlib {
 bool PLANAR(graph& G, list<edge>& K, bool embed);
 bool BL_PLANAR(graph& G, list<edge>& K, bool embed);
 
-// Appends to L the edges of a Kuratowski subgraph of G. G must be non-planar,
-// biconnected, free of self-loops and parallel edges, and a map. A planar G is
-// reported and left embedded (its adjacency lists in a planar rotation), and
-// L stays as it was. A G that is not a map, or whose nodes with edges are not
-// biconnected, is reported and left as it was, and so is L.
+// Appends the edges of a Kuratowski subgraph of G to the end of L; what L
+// held before is neither read nor changed. G must be non-planar, biconnected
+// (nodes without edges aside), free of self-loops and parallel edges, and a
+// map. A planar G is reported and left embedded (its adjacency lists in a
+// planar rotation), and L stays as it was. A G that is not a map, has a
+// self-loop or two edges with the same source and target, or whose nodes with
+// edges are not biconnected, is reported and left as it was, and so is L;
+// nothing is searched.
 void Kuratowski(graph& G, list<edge>& L);
 
 // Fills L (cleared first) with a minimal non-planar set of G's edges: removing

@@ -125,11 +125,12 @@ int PLAN_EMBED_K(graph& G, node_array<int>& numbers, list<node>& L) {
     k++;
   }
 
-  if (k == n + 1) {
+  // Nodes without edges may be left out of L.
+  if (k > 1 && k == L.length() + 1) {
     node_array<list<edge>> A(G);
     // From the top down: every reversal marker for list j is pushed while a
     // higher-numbered list is read, so it is in place before list j is read.
-    int j = n;
+    int j = k - 1;
     for (dlink* it = L.last(); j > 1; it = it->pred, j--) {
       node v = L.contents(it);
       list<int>& s = seq[static_cast<size_t>(j)];

@@ -26,10 +26,10 @@ bool Is_Planar(const graph& G);
 // The internal steps. numbers and L are an st-numbering of a biconnected G and
 // its nodes in increasing number (the k-th node numbered k).
 bool PLANTEST(graph& G, node_array<int>& numbers, list<node>& L);
-// G must be a map. Returns how many nodes, in st-order, were added before the
-// first failing step (all of them when G is planar, and then G is embedded);
-// a failing run leaves G and numbers as they were. A G with edges that is not
-// a map is reported and answered 0.
+// G must be a map; L may leave out its nodes without edges. Returns how many
+// nodes, in st-order, were added before the first failing step (all of L when
+// G is planar, and then G is embedded); a failing run leaves G and numbers as
+// they were. A G with edges that is not a map is reported and answered 0.
 int PLAN_EMBED_K(graph& G, node_array<int>& numbers, list<node>& L);
 bool PLAN_EMBED(graph& G, node_array<int>& numbers, list<node>& L);
 // A holds, per node, its edges to lower-numbered nodes in rotation order; the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -344,6 +345,50 @@ TEST(PlanarityTest, EmbeddingStepsCountEveryNodeOfAnEdgelessGraph) {
     EXPECT_EQ(graphlib::PLAN_EMBED_K(G, numbers, L), n);
     EXPECT_TRUE(graphlib::PLAN_EMBED(G, numbers, L));
   }
+}
+
+// The st-list may leave out the nodes without edges: when every node of it
+// passes, the graph is embedded all the same.
+TEST(PlanarityTest, EmbeddingStepsTakeAListWithoutTheNodesWithoutEdges) {
+  Rng rng(23);
+  const Pairs tri = planar_families::shuffled(planar_families::triangulation(10, rng), rng);
+  struct Case {
+    const char* name;
+    Pairs graph;
+    std::vector<int> lone;  // nodes without edges, inserted at these positions in turn
+  };
+  const Case cases[] = {
+      {"K4, one node first", planar_families::complete(4), {0}},
+      {"K4, nodes among and last", planar_families::complete(4), {2, 5}},
+      {"triangulation, nodes first, among and last", tri, {0, 6, 12}},
+  };
+  int scrambled = 0;  // inputs whose rotation was not planar to begin with
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Node i of the input becomes the i-th node that is not lone.
+    std::vector<int> at;
+    for (int i = 0, v = 0; i < c.graph.n; i++, v++) {
+      while (std::find(c.lone.begin(), c.lone.end(), v) != c.lone.end()) v++;
+      at.push_back(v);
+    }
+    Pairs p{c.graph.n + static_cast<int>(c.lone.size()), {}};
+    for (const auto& e : c.graph.edges)
+      p.edges.emplace_back(at[static_cast<size_t>(e.first)], at[static_cast<size_t>(e.second)]);
+    graph G;
+    std::vector<node> v = planar_families::build(G, p, true);
+    ASSERT_TRUE(G.make_map());
+    if (planar_families::embeddingDefect(G) != "") scrambled++;
+    const std::multiset<planar_families::Pair> ends = planar_families::endsOf(G);
+    graphlib::node_array<int> numbers(G, 0);
+    graphlib::list<node> L;
+    graphlib::ST_NUMBERING(G, numbers, L, v[static_cast<size_t>(at[0])]->first_adj_edge[0]);
+    ASSERT_EQ(L.length(), c.graph.n);
+    EXPECT_EQ(graphlib::PLAN_EMBED_K(G, numbers, L), c.graph.n);
+    EXPECT_TRUE(planar_families::endsOf(G) == ends);
+    EXPECT_EQ(planar_families::embeddingDefect(G), "");
+    EXPECT_EQ(graphDefect(G), "");
+  }
+  EXPECT_GT(scrambled, 0) << "no input needed an embedding";
 }
 
 TEST(PlanarityTest, LongCycleIsEmbeddedWithoutDeepRecursion) {
