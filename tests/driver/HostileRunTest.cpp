@@ -344,10 +344,11 @@ TEST_F(HostileRun, InterruptStopsAShellLoopOfRuns) {
 // eight threads that needs more: the kernel would kill it at the limit, the
 // run ends by SIGXCPU just before, and nothing is left under a temporary name.
 TEST_F(HostileRun, ACpuTimeLimitEndsTheRunBySigxcpuWithoutTemporaryFiles) {
-  // Twelve noisy copies of a 300-residue chain: over two seconds of CPU time.
+  // Twenty noisy copies of a 300-residue chain: about nine seconds of CPU
+  // time here, so that no machine finishes within the limit.
   const std::vector<Vector3> chain = irregularChain(300, 31);
   std::vector<std::string> files;
-  for (unsigned k = 0; k < 12; ++k) {
+  for (unsigned k = 0; k < 20; ++k) {
     files.push_back("s" + std::to_string(k) + ".pdb");
     dir->write(files.back(), testing_support::pdbText(movedCopy(chain, randomRigidMotion(40 + k), 1.0f, 60 + k)));
   }
