@@ -87,16 +87,49 @@ bool find_aug_path_by_bfs(graph& G, node a, node_array<bool>& free, node_array<e
   return false;
 }
 
-list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
-                                            node_array<bool>& NC, bool use_heuristic, int L) {
+namespace {
+
+// Whether A and B split G as the matching needs: no node listed twice (in one
+// list or both), every visible edge from a node of A to a node of B. Otherwise
+// the searches leave the sides, reverse edges that are never turned back, and
+// may match a node twice or look for a matched edge that is not there.
+// Checked before G is touched, so a failed assertion leaves G and NC as they were.
+bool is_bipartition(const graph& G, const list<node>& A, const list<node>& B) {
+  // The edge test below would catch this too; it keeps its own assertion.
   for (dlink* it = B.first(); it != nullptr; it = it->succ) {
     node v = B.contents(it);
     if (G.outdeg(v) != 0) {
       assert_error("G.outdeg(v) == 0", "_ABMP_matching", 90);
-      return list<edge>();
+      return false;
     }
   }
+  enum { unlisted, in_A, in_B };
+  node_array<int> side(G, unlisted);
+  for (int s : {in_A, in_B}) {
+    const list<node>& S = s == in_A ? A : B;
+    for (dlink* it = S.first(); it != nullptr; it = it->succ) {
+      node v = S.contents(it);
+      if (side[v] != unlisted) {
+        assert_error("side[v] == unlisted", "_ABMP_matching", 91);
+        return false;
+      }
+      side[v] = s;
+    }
+  }
+  for (graph_object* x = G.e_list.head; x != nullptr; x = x->succ) {
+    edge e = static_cast<edge>(x);
+    // Hidden in place: out of the adjacency lists, so the search never sees it.
+    if (e->hidden()) continue;
+    if (side[e->source] != in_A || side[e->target] != in_B) {
+      assert_error("side[G.source(e)] == in_A && side[G.target(e)] == in_B", "_ABMP_matching", 92);
+      return false;
+    }
+  }
+  return true;
+}
 
+list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC,
+                         bool use_heuristic, int L) {
   node_array<bool> free(G, true);
   node_array<int> dist(G, 0);
 
@@ -191,17 +224,34 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const
   return M;
 }
 
-list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
+// The matching with every adjacency list put back in its order before the call.
+list<edge> ordered_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
   edge_array<int> num(G, 0);
   number_edges(G, num);
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+  list<edge> M = abmp_matching(G, A, B, NC, false, -1);
   G.sort_edges(num);
   return M;
 }
 
+}  // namespace
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
+                                            node_array<bool>& NC, bool use_heuristic, int L) {
+  if (!is_bipartition(G, A, B)) return list<edge>();
+  return abmp_matching(G, A, B, NC, use_heuristic, L);
+}
+
+// The entry points check before numbering: sorting after a failed check would
+// reorder the edge list and the in-lists.
+list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
+  if (!is_bipartition(G, A, B)) return list<edge>();
+  return ordered_matching(G, A, B, NC);
+}
+
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B) {
+  if (!is_bipartition(G, A, B)) return list<edge>();
   node_array<bool> NC(G, false);
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING(G, A, B, NC);
+  list<edge> M = ordered_matching(G, A, B, NC);
   CHECK_MCB(G, M, NC);
   return M;
 }

@@ -19,6 +19,9 @@ extern int number_of_augmentations;
 // matching M in B's order, every edge from A to B, and sets NC to a node cover
 // of |M| nodes. L bounds the depth-first phase (-1: trunc(0.1 * sqrt(n))).
 // Reversed edges end at the back of their adjacency lists.
+// A node listed twice (in one list or both) or an edge that does not run from
+// A to B is a failed assertion (code 999) raised before G or NC is touched;
+// the result is then empty if the handler returns.
 list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
                                             node_array<bool>& NC, bool use_heuristic, int L);
 
@@ -27,7 +30,8 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B);
 // With the caller's cover and without the check.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC);
-// The sides found by Is_Bipartite; edges keep the directions they had.
+// The sides found by Is_Bipartite; edges keep the directions they had. A G
+// that is not bipartite is error 1, G and NC untouched.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC);
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G);
 

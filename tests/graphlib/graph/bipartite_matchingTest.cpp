@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -13,6 +14,7 @@
 #include "GraphTestSupport.h"
 #include "MatchingVerifier.h"
 #include "RecordingErrorHandler.h"
+#include "graphlib/graph/graph_search.h"
 #include "graphlib/graph/param_graph.h"
 
 namespace {
@@ -21,7 +23,6 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
-using testing_support::addEdges;
 using testing_support::items;
 using testing_support::BipartiteInstance;
 using testing_support::coverDefect;
@@ -309,34 +310,161 @@ TEST(Matching, EveryPhaseSettingFindsAMaximumMatching) {
   }
 }
 
-TEST(Matching, OutEdgeAtANodeOfBIsAnAssertionFailure) {
-  BipartiteInstance g;
-  g.nA = 2;
-  g.nB = 2;
-  g.edges = {{0, 0}, {1, 1}};
-  Built b(g);
-  b.G.rev_edge(b.edges[1]);
-  const testing_support::Ids out0 = testing_support::outIds(b.B.back()), in0 = testing_support::inIds(b.A.back());
-  RecordingErrorHandler handler;
-  EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B); }),
-            (GraphlibError{999, "Assertion failed in file _ABMP_matching at line 90: G.outdeg(v) == 0"}));
-  EXPECT_EQ(b.edges[1]->source, b.B.back());
-  EXPECT_EQ(testing_support::outIds(b.B.back()), out0);
-  EXPECT_EQ(testing_support::inIds(b.A.back()), in0);
-  EXPECT_EQ(b.edges[0]->source, b.A.front());
-  EXPECT_EQ(graphDefect(b.G), "");
+// Everything of G a failed call must leave as it was, by index: the node list,
+// the edge list with the ends of every edge, and every adjacency list.
+std::string layout(const graph& G) {
+  auto text = [](const testing_support::Ids& ids) {
+    std::string t;
+    for (int i : ids) t += " " + std::to_string(i);
+    return t;
+  };
+  std::string t = "nodes:" + text(testing_support::nodeIds(G.v_list)) + "\nedges:";
+  for (edge e : testing_support::objects<edge>(G.e_list))
+    t += " " + std::to_string(e->index()) + "(" + std::to_string(e->source->index()) + ">" +
+         std::to_string(e->target->index()) + ")";
+  for (node v : testing_support::objects<node>(G.v_list))
+    t += "\n" + std::to_string(v->index()) + " out:" + text(testing_support::outIds(v)) +
+         " in:" + text(testing_support::inIds(v));
+  return t;
 }
 
-TEST(Matching, GraphWithoutSidesIsSplitFirst) {
-  {
-    graph G;
-    std::vector<node> v = testing_support::addNodes(G, 3);
-    addEdges(G, v, {{0, 1}, {1, 2}, {2, 0}});
-    RecordingErrorHandler handler;
-    EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(G); }),
-              (GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}));
+const std::string outEdgeAtB = "Assertion failed in file _ABMP_matching at line 90: G.outdeg(v) == 0";
+const std::string listedTwice = "Assertion failed in file _ABMP_matching at line 91: side[v] == unlisted";
+const std::string notFromAToB =
+    "Assertion failed in file _ABMP_matching at line 92: side[G.source(e)] == in_A && side[G.target(e)] == in_B";
+
+// Lists that do not split G into A and B with every edge from A to B. Edges
+// are made in the order given; where they leave several nodes, out of node
+// order, so that a sort by the entry points' numbering would show.
+struct Misfit {
+  const char* what;
+  int nodes;
+  std::vector<std::pair<int, int> > edges;
+  std::vector<int> A, B;  // ignored when the sides are Is_Bipartite's
+  bool isBipartiteSides;
+  std::string message;
+};
+
+const std::vector<Misfit> misfits = {
+    {"triangle split by Is_Bipartite", 3, {{0, 1}, {1, 2}, {2, 0}}, {}, {}, true, notFromAToB},
+    {"edge inside A", 3, {{0, 1}, {0, 2}}, {0, 1}, {2}, false, notFromAToB},
+    {"edge to a node in neither list", 4, {{1, 3}, {0, 2}}, {0, 1}, {2}, false, notFromAToB},
+    {"edge from a node in neither list", 3, {{2, 1}, {0, 1}}, {0}, {1}, false, notFromAToB},
+    {"node in A and in B", 2, {{0, 1}}, {0, 1}, {1}, false, listedTwice},
+    {"node twice in A", 3, {{0, 2}, {0, 1}}, {0, 0}, {1, 2}, false, listedTwice},
+    {"node twice in B", 2, {{0, 1}}, {0}, {1, 1}, false, listedTwice},
+    {"edge from B to A", 4, {{3, 1}, {0, 2}}, {0, 1}, {2, 3}, false, outEdgeAtB},
+};
+
+struct EntryPoint {
+  const char* what;
+  std::function<graphlib::list<edge>(graph&, const graphlib::list<node>&, const graphlib::list<node>&,
+                                     node_array<bool>&)>
+      call;
+};
+
+const std::vector<EntryPoint> entryPoints = {
+    {"checked", [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B,
+                   node_array<bool>&) { return graphlib::MAX_CARD_BIPARTITE_MATCHING(G, A, B); }},
+    {"with cover", [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B,
+                      node_array<bool>& NC) { return graphlib::MAX_CARD_BIPARTITE_MATCHING(G, A, B, NC); }},
+    {"ABMP", [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B, node_array<bool>& NC) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+     }},
+    {"ABMP greedy", [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B, node_array<bool>& NC) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, true, 3);
+     }},
+};
+
+const RecordingErrorHandler::Mode handlerModes[] = {RecordingErrorHandler::Mode::Throw,
+                                                    RecordingErrorHandler::Mode::Return};
+
+std::string modeText(RecordingErrorHandler::Mode mode) {
+  return mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning";
+}
+
+// Runs call, which is to refuse G: exactly `expected` raised, an empty result,
+// nothing written, and G and NC (set here to true on every other node) as
+// they were.
+void expectRefused(graph& G, node_array<bool>& NC, RecordingErrorHandler::Mode mode,
+                   const std::function<graphlib::list<edge>()>& call, const GraphlibError& expected,
+                   const std::string& label) {
+  const std::vector<node> v = testing_support::objects<node>(G.v_list);
+  for (std::size_t i = 0; i < v.size(); i++) NC[v[i]] = i % 2 == 0;
+  const std::string before = layout(G);
+
+  RecordingErrorHandler handler(mode);
+  graphlib::list<edge> M;
+  testing::internal::CaptureStderr();
+  const GraphlibError raised = handler.raisedBy([&] { M = call(); });
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << label;
+  EXPECT_EQ(handler.errors(), std::vector<GraphlibError>{expected}) << label;
+  if (mode == RecordingErrorHandler::Mode::Throw) {
+    EXPECT_EQ(raised, expected) << label;
   }
-  // Random bipartite graphs with edges in both directions.
+  EXPECT_TRUE(M.empty()) << label;
+  EXPECT_EQ(layout(G), before) << label;
+  EXPECT_EQ(graphDefect(G), "") << label;
+  for (std::size_t i = 0; i < v.size(); i++) EXPECT_EQ(NC[v[i]], i % 2 == 0) << label << ", node " << i;
+}
+
+// New nodes in G and the edges between them, made in the order given.
+std::vector<node> addGraph(graph& G, int nodes, const std::vector<std::pair<int, int> >& edges) {
+  std::vector<node> v = testing_support::addNodes(G, nodes);
+  for (const auto& e : edges) G.new_edge(v[static_cast<std::size_t>(e.first)], v[static_cast<std::size_t>(e.second)]);
+  return v;
+}
+
+TEST(Matching, ListsThatDoNotSplitGAreOneAssertionFailure) {
+  for (const Misfit& c : misfits) {
+    for (const EntryPoint& entry : entryPoints) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + ", " + entry.what + modeText(mode);
+        graph G;
+        const std::vector<node> v = addGraph(G, c.nodes, c.edges);
+        graphlib::list<node> A, B;
+        if (c.isBipartiteSides) {
+          ASSERT_FALSE(graphlib::Is_Bipartite(G, A, B)) << label;
+        } else {
+          for (int i : c.A) A.append(v[static_cast<std::size_t>(i)]);
+          for (int i : c.B) B.append(v[static_cast<std::size_t>(i)]);
+        }
+        node_array<bool> NC(G, false);
+        expectRefused(G, NC, mode, [&] { return entry.call(G, A, B, NC); }, GraphlibError{999, c.message}, label);
+      }
+    }
+  }
+}
+
+TEST(Matching, GraphWithoutSidesThatIsNotBipartiteIsError1) {
+  struct Case {
+    const char* what;
+    int nodes;
+    std::vector<std::pair<int, int> > edges;
+  };
+  const std::vector<Case> cases = {
+      {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}},
+      {"five-cycle beside a path, edges out of node order", 7, {{6, 5}, {1, 2}, {4, 0}, {0, 1}, {3, 4}, {2, 3}}},
+      {"self-loop", 2, {{1, 0}, {1, 1}}},
+  };
+  for (const Case& c : cases) {
+    for (bool ownCover : {false, true}) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + (ownCover ? ", own cover" : ", with cover") + modeText(mode);
+        graph G;
+        addGraph(G, c.nodes, c.edges);
+        node_array<bool> NC(G, false);
+        auto call = [&] {
+          return ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
+        };
+        expectRefused(G, NC, mode, call, GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}, label);
+      }
+    }
+  }
+}
+
+// Random bipartite graphs with edges in both directions.
+TEST(Matching, GraphWithoutSidesIsSplitFirst) {
   for (unsigned seed = 1; seed <= 4; seed++) {
     const BipartiteInstance g = randomBipartite(60 * static_cast<int>(seed), 50 * static_cast<int>(seed), 0.03, seed);
     Built b(g, seed);
