@@ -95,6 +95,17 @@ namespace {
 // may match a node twice or look for a matched edge that is not there.
 // Checked before G is touched, so a failed assertion leaves G and NC as they were.
 bool is_bipartition(const graph& G, const list<node>& A, const list<node>& B) {
+  // First, as every later test reads the listed nodes: a node of another graph
+  // may have an index beyond G's node arrays.
+  for (const list<node>* S : {&A, &B}) {
+    for (dlink* it = S->first(); it != nullptr; it = it->succ) {
+      node v = S->contents(it);
+      if (v == nullptr || v->owner != &G) {
+        assert_error("v != nullptr && v->owner == &G", "_ABMP_matching", 93);
+        return false;
+      }
+    }
+  }
   // The edge test below would catch this too; it keeps its own assertion.
   for (dlink* it = B.first(); it != nullptr; it = it->succ) {
     node v = B.contents(it);

@@ -19,9 +19,10 @@ extern int number_of_augmentations;
 // matching M in B's order, every edge from A to B, and sets NC to a node cover
 // of |M| nodes. L bounds the depth-first phase (-1: trunc(0.1 * sqrt(n))).
 // Reversed edges end at the back of their adjacency lists.
-// A node listed twice (in one list or both) or an edge that does not run from
-// A to B is a failed assertion (code 999) raised before G or NC is touched;
-// the result is then empty if the handler returns.
+// A nil node or a node of another graph in A or B, a node listed twice (in one
+// list or both) or an edge that does not run from A to B is a failed
+// assertion (code 999) raised before G or NC is touched; the result is then
+// empty if the handler returns.
 list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
                                             node_array<bool>& NC, bool use_heuristic, int L);
 

@@ -463,6 +463,60 @@ TEST(Matching, GraphWithoutSidesThatIsNotBipartiteIsError1) {
   }
 }
 
+// A nil node, or a node of another graph: nodes G's arrays know nothing of. The
+// other graph's node 0 shares an index with a node of G; its last node has an
+// index beyond every node of G.
+const int nilNode = -1;
+const int strangerBeyond = -2;
+const int strangerSharingAnIndex = -3;
+
+const std::string notANodeOfG = "Assertion failed in file _ABMP_matching at line 93: v != nullptr && v->owner == &G";
+
+TEST(Matching, NilOrForeignNodeInTheListsIsOneAssertionFailure) {
+  struct Case {
+    const char* what;
+    int nodes;
+    std::vector<std::pair<int, int> > edges;
+    std::vector<int> A, B;  // nodes of G by creation order, or one of the stand-ins above
+  };
+  const std::vector<Case> cases = {
+      {"nil in A", 2, {{0, 1}}, {0, nilNode}, {1}},
+      {"nil in B", 2, {{0, 1}}, {0}, {nilNode, 1}},
+      {"nil alone in A of an empty graph", 0, {}, {nilNode}, {}},
+      {"nil in A beside an out-edge at B", 2, {{1, 0}}, {nilNode, 0}, {1}},
+      {"other graph's node in A, index beyond G", 2, {{0, 1}}, {0, strangerBeyond}, {1}},
+      {"other graph's node in B, index beyond G", 2, {{0, 1}}, {0}, {1, strangerBeyond}},
+      {"other graph's node in A, index shared with G", 2, {{0, 1}}, {strangerSharingAnIndex, 0}, {1}},
+      {"other graph's node in B, index shared with G", 2, {{0, 1}}, {0}, {strangerSharingAnIndex, 1}},
+      {"other graph's node in B ahead of an out-edge at B", 2, {{1, 0}}, {0}, {strangerBeyond, 1}},
+      {"other graph's node in both lists", 2, {{0, 1}}, {0, strangerBeyond}, {1, strangerBeyond}},
+  };
+  for (const Case& c : cases) {
+    for (const EntryPoint& entry : entryPoints) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + ", " + entry.what + modeText(mode);
+        graph G, other;
+        const std::vector<node> v = addGraph(G, c.nodes, c.edges);
+        const std::vector<node> w = addGraph(other, 40, {{0, 39}, {39, 1}, {2, 0}});
+        auto nodeFor = [&](int i) {
+          if (i == nilNode) return node(nullptr);
+          if (i == strangerBeyond) return w.back();
+          if (i == strangerSharingAnIndex) return w.front();
+          return v[static_cast<std::size_t>(i)];
+        };
+        graphlib::list<node> A, B;
+        for (int i : c.A) A.append(nodeFor(i));
+        for (int i : c.B) B.append(nodeFor(i));
+        const std::string otherBefore = layout(other);
+        node_array<bool> NC(G, false);
+        expectRefused(G, NC, mode, [&] { return entry.call(G, A, B, NC); }, GraphlibError{999, notANodeOfG}, label);
+        EXPECT_EQ(layout(other), otherBefore) << label;
+        EXPECT_EQ(graphDefect(other), "") << label;
+      }
+    }
+  }
+}
+
 // Random bipartite graphs with edges in both directions.
 TEST(Matching, GraphWithoutSidesIsSplitFirst) {
   for (unsigned seed = 1; seed <= 4; seed++) {
