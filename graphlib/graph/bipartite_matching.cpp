@@ -31,6 +31,15 @@ list<edge> out_edges(const list<node>& B) {
   return out;
 }
 
+// Every edge from B to A turned back. Before the matching reversed any, every
+// edge ran from A to B: whatever state a throwing handler left, this gives
+// every edge its direction back.
+void turn_back(graph& G, const list<node>& B) {
+  for_all(B, [&](node b) {
+    while (first_out(b) != nullptr) G.rev_edge(first_out(b));
+  });
+}
+
 // Every edge numbered in node-list order and, per node, in out-list order:
 // sorting by it puts every out-list back as it is now.
 void number_edges(const graph& G, edge_array<int>& num) {
@@ -144,6 +153,11 @@ list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, nod
   node_array<bool> free(G, true);
   node_array<int> dist(G, 0);
 
+  // Allocated before any edge is reversed: a handler that throws on a failed
+  // allocation then leaves G as it was.
+  const int n = G.number_of_nodes();
+  b_stack<edge> path(n);
+
   if (use_heuristic) {
     for (graph_object* x = G.e_list.head; x != nullptr;) {
       graph_object* next = x->succ;
@@ -165,12 +179,10 @@ list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, nod
   });
 
   node_array<edge> cur(G, nullptr);
-  const int n = G.number_of_nodes();
   if (L == -1) L = static_cast<int>(0.1 * std::sqrt(static_cast<double>(n)));
 
   // Depth-first phase along distance labels: a path has strictly decreasing
   // labels, so n edges always suffice.
-  b_stack<edge> path(n);
   if (path.start == nullptr) L = 0;
   int k = 1;
   while (k <= L && free_A.length() > 50 * k) {
@@ -239,9 +251,15 @@ list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, nod
 list<edge> ordered_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
   edge_array<int> num(G, 0);
   number_edges(G, num);
-  list<edge> M = abmp_matching(G, A, B, NC, false, -1);
-  G.sort_edges(num);
-  return M;
+  try {
+    list<edge> M = abmp_matching(G, A, B, NC, false, -1);
+    G.sort_edges(num);
+    return M;
+  } catch (...) {
+    turn_back(G, B);
+    G.sort_edges(num);
+    throw;
+  }
 }
 
 }  // namespace
@@ -249,7 +267,12 @@ list<edge> ordered_matching(graph& G, const list<node>& A, const list<node>& B, 
 list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
                                             node_array<bool>& NC, bool use_heuristic, int L) {
   if (!is_bipartition(G, A, B)) return list<edge>();
-  return abmp_matching(G, A, B, NC, use_heuristic, L);
+  try {
+    return abmp_matching(G, A, B, NC, use_heuristic, L);
+  } catch (...) {
+    turn_back(G, B);
+    throw;
+  }
 }
 
 // The entry points check before numbering: sorting after a failed check would
@@ -268,6 +291,12 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list
 }
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
+  // An undirected graph has no directions to hold the matching in: its
+  // adjacency lists are not out-lists, and rev_edge still swaps the ends.
+  if (G.is_undirected()) {
+    std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected");
+    return list<edge>();
+  }
   list<node> A, B;
   if (!Is_Bipartite(G, A, B)) {
     std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite");
@@ -275,12 +304,20 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
   }
   edge_array<int> num(G, 0);
   number_edges(G, num);
+  // With R turned every visible edge runs from A to B: the sides need no check.
   list<edge> R = out_edges(B);
-  for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
-  for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-  G.sort_edges(num);
-  return M;
+  try {
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+    list<edge> M = abmp_matching(G, A, B, NC, false, -1);
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+    G.sort_edges(num);
+    return M;
+  } catch (...) {
+    turn_back(G, B);
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+    G.sort_edges(num);
+    throw;
+  }
 }
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G) {

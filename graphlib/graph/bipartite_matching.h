@@ -22,17 +22,19 @@ extern int number_of_augmentations;
 // A nil node or a node of another graph in A or B, a node listed twice (in one
 // list or both) or an edge that does not run from A to B is a failed
 // assertion (code 999) raised before G or NC is touched; the result is then
-// empty if the handler returns.
+// empty if the handler returns. When a handler throws out of the matching,
+// every edge gets its direction back first.
 list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
                                             node_array<bool>& NC, bool use_heuristic, int L);
 
 // As above, then checked with CHECK_MCB, and every adjacency list put back in
-// its order before the call.
+// its order before the call, also when a handler throws.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B);
 // With the caller's cover and without the check.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC);
-// The sides found by Is_Bipartite; edges keep the directions they had. A G
-// that is not bipartite is error 1, G and NC untouched.
+// The sides found by Is_Bipartite; edges keep the directions they had. An
+// undirected G, then a G that is not bipartite, is error 1, G and NC
+// untouched; G is also put back when a handler throws.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC);
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G);
 
