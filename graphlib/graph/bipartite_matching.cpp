@@ -162,7 +162,8 @@ list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, nod
     for (graph_object* x = G.e_list.head; x != nullptr;) {
       graph_object* next = x->succ;
       edge e = static_cast<edge>(x);
-      if (free[e->source] && free[e->target]) {
+      // Hidden in place: no edge of the matching's graph, and not reversible.
+      if (!e->hidden() && free[e->source] && free[e->target]) {
         free[e->source] = false;
         free[e->target] = false;
         G.rev_edge(e);

@@ -18,7 +18,8 @@ extern int number_of_augmentations;
 // Every edge of G runs from a node of A to a node of B. Returns a maximum
 // matching M in B's order, every edge from A to B, and sets NC to a node cover
 // of |M| nodes. L bounds the depth-first phase (-1: trunc(0.1 * sqrt(n))).
-// Reversed edges end at the back of their adjacency lists.
+// Reversed edges end at the back of their adjacency lists. Edges hidden in
+// place (hide_adj_edge) are no edges of the matching's graph.
 // A nil node or a node of another graph in A or B, a node listed twice (in one
 // list or both) or an edge that does not run from A to B is a failed
 // assertion (code 999) raised before G or NC is touched; the result is then

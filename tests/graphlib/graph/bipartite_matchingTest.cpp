@@ -598,6 +598,69 @@ TEST(Matching, UndirectedGraphWithoutSidesIsError1) {
   }
 }
 
+BipartiteInstance instanceOf(int nA, int nB, const std::vector<std::pair<int, int> >& edges) {
+  BipartiteInstance g;
+  g.nA = nA;
+  g.nB = nB;
+  g.edges = edges;
+  return g;
+}
+
+// Edges hidden with hide_adj_edge stay in the edge list, which the greedy start
+// walks; they are no edges of the matching's graph.
+TEST(Matching, GreedyStartLeavesEdgesHiddenInPlaceOut) {
+  struct Case {
+    const char* what;
+    BipartiteInstance g;
+    std::vector<int> hidden;  // instance edge indices
+  };
+  std::vector<Case> cases = {
+      {"hidden edge first, its ends free", instanceOf(2, 2, {{0, 0}, {0, 1}, {1, 0}}), {0}},
+      {"hidden edge between free ends, an augmenting path past it",
+       instanceOf(3, 3, {{0, 0}, {1, 1}, {2, 1}, {1, 0}, {0, 2}}), {1}},
+      {"hidden twin of a visible edge", instanceOf(1, 1, {{0, 0}, {0, 0}}), {0}},
+      {"hidden edge whose ends the greedy start has matched", instanceOf(2, 2, {{0, 0}, {1, 1}, {0, 1}}), {2}},
+      {"every edge hidden", instanceOf(2, 2, {{0, 0}, {1, 1}}), {0, 1}},
+  };
+  Case big{"random, every third edge hidden", randomBipartite(260, 240, 0.012, 21), {}};
+  for (int k = 0; k < static_cast<int>(big.g.edges.size()); k += 3) big.hidden.push_back(k);
+  cases.push_back(big);
+
+  for (const Case& c : cases) {
+    BipartiteInstance visible = instanceOf(c.g.nA, c.g.nB, {});
+    std::vector<int> visibleIndex(c.g.edges.size(), -1);
+    for (std::size_t k = 0; k < c.g.edges.size(); k++) {
+      if (std::find(c.hidden.begin(), c.hidden.end(), static_cast<int>(k)) != c.hidden.end()) continue;
+      visibleIndex[k] = static_cast<int>(visible.edges.size());
+      visible.edges.push_back(c.g.edges[k]);
+    }
+    for (int L : {-1, 1, 3}) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + ", L " + std::to_string(L) + modeText(mode);
+        Built b(c.g);
+        for (int k : c.hidden) b.G.hide_adj_edge(b.edges[static_cast<std::size_t>(k)]);
+        const std::string before = edgesText(b.G);
+        node_array<bool> NC(b.G, false);
+        graphlib::list<edge> M;
+        RecordingErrorHandler handler(mode);
+        EXPECT_EQ(handler.raisedBy([&] { M = graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(b.G, b.A, b.B, NC, true, L); }),
+                  (GraphlibError{-1, ""}))
+            << label;
+        EXPECT_TRUE(handler.empty()) << label;
+        std::vector<int> matched;
+        for (int k : b.indices(M)) matched.push_back(visibleIndex[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(matchingDefect(visible, matched), "") << label;
+        EXPECT_EQ(orderDefect(b, M), "") << label;
+        const Cover cover = coverOf(b, NC);
+        EXPECT_EQ(coverDefect(visible, cover.a, cover.b, static_cast<std::size_t>(M.length())), "") << label;
+        EXPECT_EQ(edgesText(b.G), before) << label;
+        for (int k : c.hidden) EXPECT_TRUE(b.edges[static_cast<std::size_t>(k)]->hidden()) << label;
+        EXPECT_EQ(graphDefect(b.G), "") << label;
+      }
+    }
+  }
+}
+
 // The entry points that find the sides themselves; edges may run from B to A.
 const std::vector<EntryPoint> entryPointsWithoutSides = {
     {"without sides", false, true, false,
