@@ -31,6 +31,15 @@ list<edge> out_edges(const list<node>& B) {
   return out;
 }
 
+// Every edge from B to A turned back. Before the matching reversed any, every
+// edge ran from A to B: whatever state a throwing handler left, this gives
+// every edge its direction back.
+void turn_back(graph& G, const list<node>& B) {
+  for_all(B, [&](node b) {
+    while (first_out(b) != nullptr) G.rev_edge(first_out(b));
+  });
+}
+
 // Every edge numbered in node-list order and, per node, in out-list order:
 // sorting by it puts every out-list back as it is now.
 void number_edges(const graph& G, edge_array<int>& num) {
@@ -87,24 +96,74 @@ bool find_aug_path_by_bfs(graph& G, node a, node_array<bool>& free, node_array<e
   return false;
 }
 
-list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
-                                            node_array<bool>& NC, bool use_heuristic, int L) {
+namespace {
+
+// Whether A and B split G as the matching needs: no node listed twice (in one
+// list or both), every visible edge from a node of A to a node of B. Otherwise
+// the searches leave the sides, reverse edges that are never turned back, and
+// may match a node twice or look for a matched edge that is not there.
+// Checked before G is touched, so a failed assertion leaves G and NC as they were.
+bool is_bipartition(const graph& G, const list<node>& A, const list<node>& B) {
+  // First, as every later test reads the listed nodes: a node of another graph
+  // may have an index beyond G's node arrays.
+  for (const list<node>* S : {&A, &B}) {
+    for (dlink* it = S->first(); it != nullptr; it = it->succ) {
+      node v = S->contents(it);
+      if (v == nullptr || v->owner != &G) {
+        assert_error("v != nullptr && v->owner == &G", "_ABMP_matching", 93);
+        return false;
+      }
+    }
+  }
+  // The edge test below would catch this too; it keeps its own assertion.
   for (dlink* it = B.first(); it != nullptr; it = it->succ) {
     node v = B.contents(it);
     if (G.outdeg(v) != 0) {
       assert_error("G.outdeg(v) == 0", "_ABMP_matching", 90);
-      return list<edge>();
+      return false;
     }
   }
+  enum { unlisted, in_A, in_B };
+  node_array<int> side(G, unlisted);
+  for (int s : {in_A, in_B}) {
+    const list<node>& S = s == in_A ? A : B;
+    for (dlink* it = S.first(); it != nullptr; it = it->succ) {
+      node v = S.contents(it);
+      if (side[v] != unlisted) {
+        assert_error("side[v] == unlisted", "_ABMP_matching", 91);
+        return false;
+      }
+      side[v] = s;
+    }
+  }
+  for (graph_object* x = G.e_list.head; x != nullptr; x = x->succ) {
+    edge e = static_cast<edge>(x);
+    // Hidden in place: out of the adjacency lists, so the search never sees it.
+    if (e->hidden()) continue;
+    if (side[e->source] != in_A || side[e->target] != in_B) {
+      assert_error("side[G.source(e)] == in_A && side[G.target(e)] == in_B", "_ABMP_matching", 92);
+      return false;
+    }
+  }
+  return true;
+}
 
+list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC,
+                         bool use_heuristic, int L) {
   node_array<bool> free(G, true);
   node_array<int> dist(G, 0);
+
+  // Allocated before any edge is reversed: a handler that throws on a failed
+  // allocation then leaves G as it was.
+  const int n = G.number_of_nodes();
+  b_stack<edge> path(n);
 
   if (use_heuristic) {
     for (graph_object* x = G.e_list.head; x != nullptr;) {
       graph_object* next = x->succ;
       edge e = static_cast<edge>(x);
-      if (free[e->source] && free[e->target]) {
+      // Hidden in place: no edge of the matching's graph, and not reversible.
+      if (!e->hidden() && free[e->source] && free[e->target]) {
         free[e->source] = false;
         free[e->target] = false;
         G.rev_edge(e);
@@ -121,12 +180,10 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const
   });
 
   node_array<edge> cur(G, nullptr);
-  const int n = G.number_of_nodes();
   if (L == -1) L = static_cast<int>(0.1 * std::sqrt(static_cast<double>(n)));
 
   // Depth-first phase along distance labels: a path has strictly decreasing
   // labels, so n edges always suffice.
-  b_stack<edge> path(n);
   if (path.start == nullptr) L = 0;
   int k = 1;
   while (k <= L && free_A.length() > 50 * k) {
@@ -191,22 +248,56 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const
   return M;
 }
 
-list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
+// The matching with every adjacency list put back in its order before the call.
+list<edge> ordered_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
   edge_array<int> num(G, 0);
   number_edges(G, num);
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
-  G.sort_edges(num);
-  return M;
+  try {
+    list<edge> M = abmp_matching(G, A, B, NC, false, -1);
+    G.sort_edges(num);
+    return M;
+  } catch (...) {
+    turn_back(G, B);
+    G.sort_edges(num);
+    throw;
+  }
+}
+
+}  // namespace
+
+list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
+                                            node_array<bool>& NC, bool use_heuristic, int L) {
+  if (!is_bipartition(G, A, B)) return list<edge>();
+  try {
+    return abmp_matching(G, A, B, NC, use_heuristic, L);
+  } catch (...) {
+    turn_back(G, B);
+    throw;
+  }
+}
+
+// The entry points check before numbering: sorting after a failed check would
+// reorder the edge list and the in-lists.
+list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
+  if (!is_bipartition(G, A, B)) return list<edge>();
+  return ordered_matching(G, A, B, NC);
 }
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B) {
+  if (!is_bipartition(G, A, B)) return list<edge>();
   node_array<bool> NC(G, false);
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING(G, A, B, NC);
+  list<edge> M = ordered_matching(G, A, B, NC);
   CHECK_MCB(G, M, NC);
   return M;
 }
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
+  // An undirected graph has no directions to hold the matching in: its
+  // adjacency lists are not out-lists, and rev_edge still swaps the ends.
+  if (G.is_undirected()) {
+    std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected");
+    return list<edge>();
+  }
   list<node> A, B;
   if (!Is_Bipartite(G, A, B)) {
     std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite");
@@ -214,12 +305,20 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
   }
   edge_array<int> num(G, 0);
   number_edges(G, num);
+  // With R turned every visible edge runs from A to B: the sides need no check.
   list<edge> R = out_edges(B);
-  for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-  list<edge> M = MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
-  for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-  G.sort_edges(num);
-  return M;
+  try {
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+    list<edge> M = abmp_matching(G, A, B, NC, false, -1);
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+    G.sort_edges(num);
+    return M;
+  } catch (...) {
+    turn_back(G, B);
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+    G.sort_edges(num);
+    throw;
+  }
 }
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G) {

@@ -18,16 +18,24 @@ extern int number_of_augmentations;
 // Every edge of G runs from a node of A to a node of B. Returns a maximum
 // matching M in B's order, every edge from A to B, and sets NC to a node cover
 // of |M| nodes. L bounds the depth-first phase (-1: trunc(0.1 * sqrt(n))).
-// Reversed edges end at the back of their adjacency lists.
+// Reversed edges end at the back of their adjacency lists. Edges hidden in
+// place (hide_adj_edge) are no edges of the matching's graph.
+// A nil node or a node of another graph in A or B, a node listed twice (in one
+// list or both) or an edge that does not run from A to B is a failed
+// assertion (code 999) raised before G or NC is touched; the result is then
+// empty if the handler returns. When a handler throws out of the matching,
+// every edge gets its direction back first.
 list<edge> MAX_CARD_BIPARTITE_MATCHING_ABMP(graph& G, const list<node>& A, const list<node>& B,
                                             node_array<bool>& NC, bool use_heuristic, int L);
 
 // As above, then checked with CHECK_MCB, and every adjacency list put back in
-// its order before the call.
+// its order before the call, also when a handler throws.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B);
 // With the caller's cover and without the check.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC);
-// The sides found by Is_Bipartite; edges keep the directions they had.
+// The sides found by Is_Bipartite; edges keep the directions they had. An
+// undirected G, then a G that is not bipartite, is error 1, G and NC
+// untouched; G is also put back when a handler throws.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC);
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G);
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,7 +15,39 @@
 #include "GraphTestSupport.h"
 #include "MatchingVerifier.h"
 #include "RecordingErrorHandler.h"
+#include "graphlib/graph/graph_search.h"
 #include "graphlib/graph/param_graph.h"
+
+namespace {
+
+bool failNextNothrowArray = false;
+
+// Arms this file's operator new[] for the next array allocation that may fail.
+class NextNothrowArrayFails {
+ public:
+  NextNothrowArrayFails() { failNextNothrowArray = true; }
+  ~NextNothrowArrayFails() { failNextNothrowArray = false; }
+  NextNothrowArrayFails(const NextNothrowArrayFails&) = delete;
+  NextNothrowArrayFails& operator=(const NextNothrowArrayFails&) = delete;
+
+  bool spent() const { return !failNextNothrowArray; }
+};
+
+}  // namespace
+
+// So that a test can make the one allocation of the matching that may fail
+// fail; otherwise the standard behaviour.
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (failNextNothrowArray) {
+    failNextNothrowArray = false;
+    return nullptr;
+  }
+  try {
+    return ::operator new[](size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 namespace {
 
@@ -21,7 +55,6 @@ using graphlib::edge;
 using graphlib::graph;
 using graphlib::node;
 using graphlib::node_array;
-using testing_support::addEdges;
 using testing_support::items;
 using testing_support::BipartiteInstance;
 using testing_support::coverDefect;
@@ -309,34 +342,526 @@ TEST(Matching, EveryPhaseSettingFindsAMaximumMatching) {
   }
 }
 
-TEST(Matching, OutEdgeAtANodeOfBIsAnAssertionFailure) {
-  BipartiteInstance g;
-  g.nA = 2;
-  g.nB = 2;
-  g.edges = {{0, 0}, {1, 1}};
-  Built b(g);
-  b.G.rev_edge(b.edges[1]);
-  const testing_support::Ids out0 = testing_support::outIds(b.B.back()), in0 = testing_support::inIds(b.A.back());
-  RecordingErrorHandler handler;
-  EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(b.G, b.A, b.B); }),
-            (GraphlibError{999, "Assertion failed in file _ABMP_matching at line 90: G.outdeg(v) == 0"}));
-  EXPECT_EQ(b.edges[1]->source, b.B.back());
-  EXPECT_EQ(testing_support::outIds(b.B.back()), out0);
-  EXPECT_EQ(testing_support::inIds(b.A.back()), in0);
-  EXPECT_EQ(b.edges[0]->source, b.A.front());
-  EXPECT_EQ(graphDefect(b.G), "");
+// The edge list by index, with the ends of every edge.
+std::string edgesText(const graph& G) {
+  std::string t = "edges:";
+  for (edge e : testing_support::objects<edge>(G.e_list))
+    t += " " + std::to_string(e->index()) + "(" + std::to_string(e->source->index()) + ">" +
+         std::to_string(e->target->index()) + ")";
+  return t;
 }
 
-TEST(Matching, GraphWithoutSidesIsSplitFirst) {
-  {
-    graph G;
-    std::vector<node> v = testing_support::addNodes(G, 3);
-    addEdges(G, v, {{0, 1}, {1, 2}, {2, 0}});
-    RecordingErrorHandler handler;
-    EXPECT_EQ(handler.raisedBy([&] { graphlib::MAX_CARD_BIPARTITE_MATCHING(G); }),
-              (GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}));
+// Everything of G a failed call must leave as it was, by index: the node list,
+// the edge list with the ends of every edge, and every adjacency list.
+std::string layout(const graph& G) {
+  auto text = [](const testing_support::Ids& ids) {
+    std::string t;
+    for (int i : ids) t += " " + std::to_string(i);
+    return t;
+  };
+  std::string t = "nodes:" + text(testing_support::nodeIds(G.v_list)) + "\n" + edgesText(G);
+  for (node v : testing_support::objects<node>(G.v_list))
+    t += "\n" + std::to_string(v->index()) + " out:" + text(testing_support::outIds(v)) +
+         " in:" + text(testing_support::inIds(v));
+  return t;
+}
+
+const std::string outEdgeAtB = "Assertion failed in file _ABMP_matching at line 90: G.outdeg(v) == 0";
+const std::string listedTwice = "Assertion failed in file _ABMP_matching at line 91: side[v] == unlisted";
+const std::string notFromAToB =
+    "Assertion failed in file _ABMP_matching at line 92: side[G.source(e)] == in_A && side[G.target(e)] == in_B";
+
+// Lists that do not split G into A and B with every edge from A to B. Edges
+// are made in the order given; where they leave several nodes, out of node
+// order, so that a sort by the entry points' numbering would show.
+struct Misfit {
+  const char* what;
+  int nodes;
+  std::vector<std::pair<int, int> > edges;
+  std::vector<int> A, B;  // ignored when the sides are Is_Bipartite's
+  bool isBipartiteSides;
+  std::string message;
+};
+
+const std::vector<Misfit> misfits = {
+    {"triangle split by Is_Bipartite", 3, {{0, 1}, {1, 2}, {2, 0}}, {}, {}, true, notFromAToB},
+    {"edge inside A", 3, {{0, 1}, {0, 2}}, {0, 1}, {2}, false, notFromAToB},
+    {"edge to a node in neither list", 4, {{1, 3}, {0, 2}}, {0, 1}, {2}, false, notFromAToB},
+    {"edge from a node in neither list", 3, {{2, 1}, {0, 1}}, {0}, {1}, false, notFromAToB},
+    {"node in A and in B", 2, {{0, 1}}, {0, 1}, {1}, false, listedTwice},
+    {"node twice in A", 3, {{0, 2}, {0, 1}}, {0, 0}, {1, 2}, false, listedTwice},
+    {"node twice in B", 2, {{0, 1}}, {0}, {1, 1}, false, listedTwice},
+    {"edge from B to A", 4, {{3, 1}, {0, 2}}, {0, 1}, {2, 3}, false, outEdgeAtB},
+};
+
+struct EntryPoint {
+  const char* what;
+  bool sidesGiven;
+  bool restoresOrder;  // the adjacency lists come back in their order
+  bool fillsNC;        // the caller's cover is filled
+  std::function<graphlib::list<edge>(graph&, const graphlib::list<node>&, const graphlib::list<node>&,
+                                     node_array<bool>&)>
+      call;
+};
+
+// The entry points given the sides.
+const std::vector<EntryPoint> entryPoints = {
+    {"checked", true, true, false,
+     [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B, node_array<bool>&) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING(G, A, B);
+     }},
+    {"with cover", true, true, true,
+     [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B, node_array<bool>& NC) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING(G, A, B, NC);
+     }},
+    {"ABMP", true, false, true,
+     [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B, node_array<bool>& NC) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, false, -1);
+     }},
+    {"ABMP greedy", true, false, true,
+     [](graph& G, const graphlib::list<node>& A, const graphlib::list<node>& B, node_array<bool>& NC) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(G, A, B, NC, true, 3);
+     }},
+};
+
+const RecordingErrorHandler::Mode handlerModes[] = {RecordingErrorHandler::Mode::Throw,
+                                                    RecordingErrorHandler::Mode::Return};
+
+std::string modeText(RecordingErrorHandler::Mode mode) {
+  return mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning";
+}
+
+// Runs call, which is to refuse G: exactly `expected` raised, an empty result,
+// nothing written, and G and NC (set here to true on every other node) as
+// they were.
+void expectRefused(graph& G, node_array<bool>& NC, RecordingErrorHandler::Mode mode,
+                   const std::function<graphlib::list<edge>()>& call, const GraphlibError& expected,
+                   const std::string& label) {
+  const std::vector<node> v = testing_support::objects<node>(G.v_list);
+  for (std::size_t i = 0; i < v.size(); i++) NC[v[i]] = i % 2 == 0;
+  const std::string before = layout(G);
+
+  RecordingErrorHandler handler(mode);
+  graphlib::list<edge> M;
+  testing::internal::CaptureStderr();
+  const GraphlibError raised = handler.raisedBy([&] { M = call(); });
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << label;
+  EXPECT_EQ(handler.errors(), std::vector<GraphlibError>{expected}) << label;
+  if (mode == RecordingErrorHandler::Mode::Throw) {
+    EXPECT_EQ(raised, expected) << label;
   }
-  // Random bipartite graphs with edges in both directions.
+  EXPECT_TRUE(M.empty()) << label;
+  EXPECT_EQ(layout(G), before) << label;
+  EXPECT_EQ(graphDefect(G), "") << label;
+  for (std::size_t i = 0; i < v.size(); i++) EXPECT_EQ(NC[v[i]], i % 2 == 0) << label << ", node " << i;
+}
+
+// New nodes in G and the edges between them, made in the order given.
+std::vector<node> addGraph(graph& G, int nodes, const std::vector<std::pair<int, int> >& edges) {
+  std::vector<node> v = testing_support::addNodes(G, nodes);
+  for (const auto& e : edges) G.new_edge(v[static_cast<std::size_t>(e.first)], v[static_cast<std::size_t>(e.second)]);
+  return v;
+}
+
+TEST(Matching, ListsThatDoNotSplitGAreOneAssertionFailure) {
+  for (const Misfit& c : misfits) {
+    for (const EntryPoint& entry : entryPoints) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + ", " + entry.what + modeText(mode);
+        graph G;
+        const std::vector<node> v = addGraph(G, c.nodes, c.edges);
+        graphlib::list<node> A, B;
+        if (c.isBipartiteSides) {
+          ASSERT_FALSE(graphlib::Is_Bipartite(G, A, B)) << label;
+        } else {
+          for (int i : c.A) A.append(v[static_cast<std::size_t>(i)]);
+          for (int i : c.B) B.append(v[static_cast<std::size_t>(i)]);
+        }
+        node_array<bool> NC(G, false);
+        expectRefused(G, NC, mode, [&] { return entry.call(G, A, B, NC); }, GraphlibError{999, c.message}, label);
+      }
+    }
+  }
+}
+
+TEST(Matching, GraphWithoutSidesThatIsNotBipartiteIsError1) {
+  struct Case {
+    const char* what;
+    int nodes;
+    std::vector<std::pair<int, int> > edges;
+  };
+  const std::vector<Case> cases = {
+      {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}},
+      {"five-cycle beside a path, edges out of node order", 7, {{6, 5}, {1, 2}, {4, 0}, {0, 1}, {3, 4}, {2, 3}}},
+      {"self-loop", 2, {{1, 0}, {1, 1}}},
+  };
+  for (const Case& c : cases) {
+    for (bool ownCover : {false, true}) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + (ownCover ? ", own cover" : ", with cover") + modeText(mode);
+        graph G;
+        addGraph(G, c.nodes, c.edges);
+        node_array<bool> NC(G, false);
+        auto call = [&] {
+          return ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
+        };
+        expectRefused(G, NC, mode, call, GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}, label);
+      }
+    }
+  }
+}
+
+// A nil node, or a node of another graph: nodes G's arrays know nothing of. The
+// other graph's node 0 shares an index with a node of G; its last node has an
+// index beyond every node of G.
+const int nilNode = -1;
+const int strangerBeyond = -2;
+const int strangerSharingAnIndex = -3;
+
+const std::string notANodeOfG = "Assertion failed in file _ABMP_matching at line 93: v != nullptr && v->owner == &G";
+
+TEST(Matching, NilOrForeignNodeInTheListsIsOneAssertionFailure) {
+  struct Case {
+    const char* what;
+    int nodes;
+    std::vector<std::pair<int, int> > edges;
+    std::vector<int> A, B;  // nodes of G by creation order, or one of the stand-ins above
+  };
+  const std::vector<Case> cases = {
+      {"nil in A", 2, {{0, 1}}, {0, nilNode}, {1}},
+      {"nil in B", 2, {{0, 1}}, {0}, {nilNode, 1}},
+      {"nil alone in A of an empty graph", 0, {}, {nilNode}, {}},
+      {"nil in A beside an out-edge at B", 2, {{1, 0}}, {nilNode, 0}, {1}},
+      {"other graph's node in A, index beyond G", 2, {{0, 1}}, {0, strangerBeyond}, {1}},
+      {"other graph's node in B, index beyond G", 2, {{0, 1}}, {0}, {1, strangerBeyond}},
+      {"other graph's node in A, index shared with G", 2, {{0, 1}}, {strangerSharingAnIndex, 0}, {1}},
+      {"other graph's node in B, index shared with G", 2, {{0, 1}}, {0}, {strangerSharingAnIndex, 1}},
+      {"other graph's node in B ahead of an out-edge at B", 2, {{1, 0}}, {0}, {strangerBeyond, 1}},
+      {"other graph's node in both lists", 2, {{0, 1}}, {0, strangerBeyond}, {1, strangerBeyond}},
+  };
+  for (const Case& c : cases) {
+    for (const EntryPoint& entry : entryPoints) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + ", " + entry.what + modeText(mode);
+        graph G, other;
+        const std::vector<node> v = addGraph(G, c.nodes, c.edges);
+        const std::vector<node> w = addGraph(other, 40, {{0, 39}, {39, 1}, {2, 0}});
+        auto nodeFor = [&](int i) {
+          if (i == nilNode) return node(nullptr);
+          if (i == strangerBeyond) return w.back();
+          if (i == strangerSharingAnIndex) return w.front();
+          return v[static_cast<std::size_t>(i)];
+        };
+        graphlib::list<node> A, B;
+        for (int i : c.A) A.append(nodeFor(i));
+        for (int i : c.B) B.append(nodeFor(i));
+        const std::string otherBefore = layout(other);
+        node_array<bool> NC(G, false);
+        expectRefused(G, NC, mode, [&] { return entry.call(G, A, B, NC); }, GraphlibError{999, notANodeOfG}, label);
+        EXPECT_EQ(layout(other), otherBefore) << label;
+        EXPECT_EQ(graphDefect(other), "") << label;
+      }
+    }
+  }
+}
+
+TEST(Matching, UndirectedGraphWithoutSidesIsError1) {
+  struct Case {
+    const char* what;
+    int nodes;
+    std::vector<std::pair<int, int> > edges;
+    int hidden;  // an edge hidden in place, or -1
+  };
+  const std::vector<Case> cases = {
+      {"square, edges out of node order", 4, {{0, 1}, {2, 1}, {2, 3}, {0, 3}}, -1},
+      {"path with its middle node last", 3, {{0, 2}, {1, 2}}, -1},
+      {"square with an edge hidden in place", 4, {{0, 1}, {2, 1}, {2, 3}, {0, 3}}, 1},
+      {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}, -1},
+      {"no edges", 2, {}, -1},
+  };
+  for (const Case& c : cases) {
+    for (bool ownCover : {false, true}) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + (ownCover ? ", own cover" : ", with cover") + modeText(mode);
+        graph G;
+        addGraph(G, c.nodes, c.edges);
+        G.make_undirected();
+        const std::vector<edge> e = testing_support::objects<edge>(G.e_list);
+        if (c.hidden >= 0) G.hide_adj_edge(e[static_cast<std::size_t>(c.hidden)]);
+        node_array<bool> NC(G, false);
+        auto call = [&] {
+          return ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
+        };
+        expectRefused(G, NC, mode, call, GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected"}, label);
+      }
+    }
+  }
+}
+
+BipartiteInstance instanceOf(int nA, int nB, const std::vector<std::pair<int, int> >& edges) {
+  BipartiteInstance g;
+  g.nA = nA;
+  g.nB = nB;
+  g.edges = edges;
+  return g;
+}
+
+// Edges hidden with hide_adj_edge stay in the edge list, which the greedy start
+// walks; they are no edges of the matching's graph.
+TEST(Matching, GreedyStartLeavesEdgesHiddenInPlaceOut) {
+  struct Case {
+    const char* what;
+    BipartiteInstance g;
+    std::vector<int> hidden;  // instance edge indices
+  };
+  std::vector<Case> cases = {
+      {"hidden edge first, its ends free", instanceOf(2, 2, {{0, 0}, {0, 1}, {1, 0}}), {0}},
+      {"hidden edge between free ends, an augmenting path past it",
+       instanceOf(3, 3, {{0, 0}, {1, 1}, {2, 1}, {1, 0}, {0, 2}}), {1}},
+      {"hidden twin of a visible edge", instanceOf(1, 1, {{0, 0}, {0, 0}}), {0}},
+      {"hidden edge whose ends the greedy start has matched", instanceOf(2, 2, {{0, 0}, {1, 1}, {0, 1}}), {2}},
+      {"every edge hidden", instanceOf(2, 2, {{0, 0}, {1, 1}}), {0, 1}},
+  };
+  Case big{"random, every third edge hidden", randomBipartite(260, 240, 0.012, 21), {}};
+  for (int k = 0; k < static_cast<int>(big.g.edges.size()); k += 3) big.hidden.push_back(k);
+  cases.push_back(big);
+
+  for (const Case& c : cases) {
+    BipartiteInstance visible = instanceOf(c.g.nA, c.g.nB, {});
+    std::vector<int> visibleIndex(c.g.edges.size(), -1);
+    for (std::size_t k = 0; k < c.g.edges.size(); k++) {
+      if (std::find(c.hidden.begin(), c.hidden.end(), static_cast<int>(k)) != c.hidden.end()) continue;
+      visibleIndex[k] = static_cast<int>(visible.edges.size());
+      visible.edges.push_back(c.g.edges[k]);
+    }
+    for (int L : {-1, 1, 3}) {
+      for (RecordingErrorHandler::Mode mode : handlerModes) {
+        const std::string label = std::string(c.what) + ", L " + std::to_string(L) + modeText(mode);
+        Built b(c.g);
+        for (int k : c.hidden) b.G.hide_adj_edge(b.edges[static_cast<std::size_t>(k)]);
+        const std::string before = edgesText(b.G);
+        node_array<bool> NC(b.G, false);
+        graphlib::list<edge> M;
+        RecordingErrorHandler handler(mode);
+        EXPECT_EQ(handler.raisedBy([&] { M = graphlib::MAX_CARD_BIPARTITE_MATCHING_ABMP(b.G, b.A, b.B, NC, true, L); }),
+                  (GraphlibError{-1, ""}))
+            << label;
+        EXPECT_TRUE(handler.empty()) << label;
+        std::vector<int> matched;
+        for (int k : b.indices(M)) matched.push_back(visibleIndex[static_cast<std::size_t>(k)]);
+        EXPECT_EQ(matchingDefect(visible, matched), "") << label;
+        EXPECT_EQ(orderDefect(b, M), "") << label;
+        const Cover cover = coverOf(b, NC);
+        EXPECT_EQ(coverDefect(visible, cover.a, cover.b, static_cast<std::size_t>(M.length())), "") << label;
+        EXPECT_EQ(edgesText(b.G), before) << label;
+        for (int k : c.hidden) EXPECT_TRUE(b.edges[static_cast<std::size_t>(k)]->hidden()) << label;
+        EXPECT_EQ(graphDefect(b.G), "") << label;
+      }
+    }
+  }
+}
+
+// The entry points that find the sides themselves; edges may run from B to A.
+const std::vector<EntryPoint> entryPointsWithoutSides = {
+    {"without sides", false, true, false,
+     [](graph& G, const graphlib::list<node>&, const graphlib::list<node>&, node_array<bool>&) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING(G);
+     }},
+    {"without sides, with cover", false, true, true,
+     [](graph& G, const graphlib::list<node>&, const graphlib::list<node>&, node_array<bool>& NC) {
+       return graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
+     }},
+};
+
+std::vector<EntryPoint> allEntryPoints() {
+  std::vector<EntryPoint> all = entryPoints;
+  all.insert(all.end(), entryPointsWithoutSides.begin(), entryPointsWithoutSides.end());
+  return all;
+}
+
+// g as a graph of type Graph, the nodes of A made first, the edges marked in
+// `flipped` running from B to A. Edges are made in order of their sources, so
+// the edge list and every in-list are in the order in which the entry points
+// number the edges: one that puts the lists back leaves G exactly as it was.
+template <class Graph>
+struct Sided {
+  Sided(const BipartiteInstance& g, const std::vector<bool>& flipped) : instance(g) {
+    std::vector<node> v = testing_support::addNodes(G, g.nA + g.nB);
+    for (int i = 0; i < g.nA + g.nB; i++) (i < g.nA ? A : B).append(v[static_cast<std::size_t>(i)]);
+    std::vector<std::pair<int, int> > bySource;  // (source, instance index)
+    for (std::size_t k = 0; k < g.edges.size(); k++)
+      bySource.push_back({flipped[k] ? g.nA + g.edges[k].second : g.edges[k].first, static_cast<int>(k)});
+    std::stable_sort(bySource.begin(), bySource.end(),
+                     [](const std::pair<int, int>& x, const std::pair<int, int>& y) { return x.first < y.first; });
+    edges.resize(g.edges.size());
+    for (const auto& s : bySource) {
+      const std::size_t k = static_cast<std::size_t>(s.second);
+      node a = v[static_cast<std::size_t>(g.edges[k].first)], b = v[static_cast<std::size_t>(g.nA + g.edges[k].second)];
+      edges[k] = flipped[k] ? G.new_edge(b, a) : G.new_edge(a, b);
+      index[edges[k]] = static_cast<int>(k);
+    }
+  }
+
+  std::vector<int> indices(const graphlib::list<edge>& M) const {
+    std::vector<int> out;
+    for (edge e : items(M)) out.push_back(index.count(e) ? index.at(e) : -1);
+    return out;
+  }
+
+  // The cover NC marks, on the instance's nodes.
+  Cover cover(const node_array<bool>& NC) const {
+    Cover c;
+    for (node v : items(A)) c.a.push_back(NC[v]);
+    for (node v : items(B)) c.b.push_back(NC[v]);
+    return c;
+  }
+
+  BipartiteInstance instance;
+  Graph G;
+  graphlib::list<node> A, B;
+  std::vector<edge> edges;  // by instance index
+  std::map<edge, int> index;
+};
+
+// Every third edge from B to A where the entry point finds the sides itself.
+std::vector<bool> flipsFor(const EntryPoint& entry, std::size_t edges) {
+  std::vector<bool> flipped(edges, false);
+  if (!entry.sidesGiven)
+    for (std::size_t k = 0; k < edges; k += 3) flipped[k] = true;
+  return flipped;
+}
+
+// What a call that raised an error and went on (a returning handler) must
+// still give: a maximum matching, a cover where the caller gave one, and G put
+// back (every edge's ends, and the adjacency lists where the entry point
+// restores them).
+template <class Graph>
+void expectCompleted(const Sided<Graph>& s, const EntryPoint& entry, const graphlib::list<edge>& M,
+                     const node_array<bool>& NC, const std::string& before, const std::string& label) {
+  EXPECT_EQ(matchingDefect(s.instance, s.indices(M)), "") << label;
+  if (entry.fillsNC) {
+    const Cover c = s.cover(NC);
+    EXPECT_EQ(coverDefect(s.instance, c.a, c.b, static_cast<std::size_t>(M.length())), "") << label;
+  }
+  EXPECT_EQ(entry.restoresOrder ? layout(s.G) : edgesText(s.G), before) << label;
+  EXPECT_EQ(graphDefect(s.G), "") << label;
+}
+
+// The one array the matching allocates through new (std::nothrow), the stack of
+// the depth-first phase, is made to fail by this file's operator new[]. Error
+// 99 comes before the matching reverses any edge; the entry points without
+// sides, which have turned edges by then, turn them back.
+TEST(Matching, PathStackThatCannotBeAllocatedLeavesGAsItWas) {
+  const BipartiteInstance g = randomBipartite(12, 10, 0.25, 5);
+  for (const EntryPoint& entry : allEntryPoints()) {
+    for (RecordingErrorHandler::Mode mode : handlerModes) {
+      const std::string label = std::string(entry.what) + modeText(mode);
+      Sided<graph> s(g, flipsFor(entry, g.edges.size()));
+      node_array<bool> NC(s.G, false);
+      const std::vector<node> v = testing_support::objects<node>(s.G.v_list);
+      for (std::size_t i = 0; i < v.size(); i++) NC[v[i]] = i % 3 == 0;
+      const std::string layoutBefore = layout(s.G);
+      const std::string before = entry.restoresOrder ? layoutBefore : edgesText(s.G);
+
+      RecordingErrorHandler handler(mode);
+      graphlib::list<edge> M;
+      const GraphlibError outOfMemory{99, "bounded stack: out of memory"};
+      testing::internal::CaptureStderr();
+      {
+        NextNothrowArrayFails failing;
+        const GraphlibError raised = handler.raisedBy([&] { M = entry.call(s.G, s.A, s.B, NC); });
+        EXPECT_TRUE(failing.spent()) << label;
+        if (mode == RecordingErrorHandler::Mode::Throw) {
+          EXPECT_EQ(raised, outOfMemory) << label;
+        }
+      }
+      EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << label;
+      EXPECT_EQ(handler.errors(), std::vector<GraphlibError>{outOfMemory}) << label;
+      if (mode == RecordingErrorHandler::Mode::Throw) {
+        EXPECT_TRUE(M.empty()) << label;
+        EXPECT_EQ(layout(s.G), layoutBefore) << label;
+        EXPECT_EQ(graphDefect(s.G), "") << label;
+        for (std::size_t i = 0; i < v.size(); i++) EXPECT_EQ(NC[v[i]], i % 3 == 0) << label << ", node " << i;
+      } else {
+        expectCompleted(s, entry, M, NC, before, label);
+      }
+    }
+  }
+}
+
+// Raises error 7 from its move handler at the given move (counted from 1), as
+// code run from G's handlers may; every reversal is a move.
+class GraphRefusingAMove : public graph {
+ public:
+  void post_move_edge_handler(edge e, node v, node w) override {
+    graph::post_move_edge_handler(e, v, w);
+    if (++moves == refused) graphlib::std_error_handler(7, "this move is refused");
+  }
+
+  int moves = 0;
+  int refused = 0;
+};
+
+// Whatever reversal the error interrupts, in either phase or while edges are
+// turned back, the edges get their directions back, and the entry points that
+// put the adjacency lists back do so.
+TEST(Matching, ErrorRaisedWhileEdgesAreReversedPutsThemBack) {
+  struct Case {
+    const char* what;
+    BipartiteInstance g;
+    int stride;  // every stride-th move is refused
+  };
+  const std::vector<Case> cases = {
+      {"breadth-first phase only", randomBipartite(8, 7, 0.3, 3), 1},
+      {"both phases", randomBipartite(70, 80, 0.03, 5), 7},
+  };
+  const GraphlibError refusal{7, "this move is refused"};
+  for (const Case& c : cases) {
+    for (const EntryPoint& entry : allEntryPoints()) {
+      const std::vector<bool> flipped = flipsFor(entry, c.g.edges.size());
+      int moves = 0;
+      {
+        Sided<GraphRefusingAMove> s(c.g, flipped);
+        node_array<bool> NC(s.G, false);
+        s.G.moves = 0;
+        entry.call(s.G, s.A, s.B, NC);
+        moves = s.G.moves;
+      }
+      ASSERT_GT(moves, 10) << c.what << ", " << entry.what;
+      std::vector<int> refusals;
+      for (int k = 1; k <= moves; k += c.stride) refusals.push_back(k);
+      if (refusals.back() != moves) refusals.push_back(moves);
+      for (int refused : refusals) {
+        for (RecordingErrorHandler::Mode mode : handlerModes) {
+          const std::string label = std::string(c.what) + ", " + entry.what + ", move " + std::to_string(refused) +
+                                    " of " + std::to_string(moves) + modeText(mode);
+          Sided<GraphRefusingAMove> s(c.g, flipped);
+          node_array<bool> NC(s.G, false);
+          const std::string before = entry.restoresOrder ? layout(s.G) : edgesText(s.G);
+          s.G.moves = 0;
+          s.G.refused = refused;
+          RecordingErrorHandler handler(mode);
+          graphlib::list<edge> M;
+          testing::internal::CaptureStderr();
+          const GraphlibError raised = handler.raisedBy([&] { M = entry.call(s.G, s.A, s.B, NC); });
+          EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << label;
+          EXPECT_EQ(handler.errors(), std::vector<GraphlibError>{refusal}) << label;
+          if (mode == RecordingErrorHandler::Mode::Throw) {
+            EXPECT_EQ(raised, refusal) << label;
+            EXPECT_TRUE(M.empty()) << label;
+            EXPECT_EQ(entry.restoresOrder ? layout(s.G) : edgesText(s.G), before) << label;
+            EXPECT_EQ(graphDefect(s.G), "") << label;
+          } else {
+            expectCompleted(s, entry, M, NC, before, label);
+          }
+        }
+      }
+    }
+  }
+}
+
+// Random bipartite graphs with edges in both directions.
+TEST(Matching, GraphWithoutSidesIsSplitFirst) {
   for (unsigned seed = 1; seed <= 4; seed++) {
     const BipartiteInstance g = randomBipartite(60 * static_cast<int>(seed), 50 * static_cast<int>(seed), 0.03, seed);
     Built b(g, seed);

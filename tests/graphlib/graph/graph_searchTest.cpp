@@ -184,6 +184,19 @@ TEST(Bipartiteness, DirectedTriangleGivesItsOddCycle) {
   EXPECT_TRUE(B.empty());
 }
 
+// A five-cycle searched from v0 conflicts on the edge v2 -> v3; the paths of
+// both ends meet at v0. The branch of v2 is put in front of what A held, from
+// v1 (next to v0) down to v2; the branch of v3 goes behind it, v0 last.
+TEST(Bipartiteness, OddCycleGoesAroundWhatTheListsHeld) {
+  graph G;
+  std::vector<node> v = addNodes(G, 6);
+  addEdges(G, v, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}});
+  graphlib::list<node> A = testing_support::listOf({v[5]}), B = testing_support::listOf({v[5]});
+  EXPECT_FALSE(graphlib::Is_Bipartite(G, A, B));
+  EXPECT_EQ(items(A), (std::vector<node>{v[1], v[2], v[5], v[3], v[4], v[0]}));
+  EXPECT_EQ(items(B), (std::vector<node>{v[5]}));
+}
+
 TEST(Bipartiteness, PathAndDirectionsIgnored) {
   for (bool reversed : {false, true}) {
     graph G;

@@ -7,6 +7,7 @@
 // operation stops there as it would under the library's default handler (which
 // aborts); Mode::Return lets the operation go on instead. Warnings and negative
 // codes are recorded and return. The previous handler comes back on destruction.
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,9 @@ struct GraphlibError {
   std::string message;
   bool operator==(const GraphlibError& o) const { return code == o.code && message == o.message; }
 };
+
+// For readable failures in GoogleTest.
+inline void PrintTo(const GraphlibError& e, std::ostream* os) { *os << "{" << e.code << ", \"" << e.message << "\"}"; }
 
 struct GraphlibErrorRaised {
   GraphlibError error;
