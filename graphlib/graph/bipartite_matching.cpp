@@ -294,7 +294,8 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
   // An undirected graph has no directions to hold the matching in: its
   // adjacency lists are not out-lists, and rev_edge still swaps the ends.
-  if (G.is_undirected()) {
+  // Without edges there is nothing to hold, and the empty matching stands.
+  if (G.is_undirected() && G.number_of_edges() != 0) {
     std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected");
     return list<edge>();
   }

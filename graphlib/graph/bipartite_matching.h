@@ -34,8 +34,8 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list
 // With the caller's cover and without the check.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC);
 // The sides found by Is_Bipartite; edges keep the directions they had. An
-// undirected G, then a G that is not bipartite, is error 1, G and NC
-// untouched; G is also put back when a handler throws.
+// undirected G with edges, then a G that is not bipartite, is error 1, G and
+// NC untouched; G is also put back when a handler throws.
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC);
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G);
 

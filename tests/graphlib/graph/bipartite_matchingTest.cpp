@@ -577,7 +577,6 @@ TEST(Matching, UndirectedGraphWithoutSidesIsError1) {
       {"path with its middle node last", 3, {{0, 2}, {1, 2}}, -1},
       {"square with an edge hidden in place", 4, {{0, 1}, {2, 1}, {2, 3}, {0, 3}}, 1},
       {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}, -1},
-      {"no edges", 2, {}, -1},
   };
   for (const Case& c : cases) {
     for (bool ownCover : {false, true}) {
@@ -594,6 +593,30 @@ TEST(Matching, UndirectedGraphWithoutSidesIsError1) {
         };
         expectRefused(G, NC, mode, call, GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected"}, label);
       }
+    }
+  }
+}
+
+// Without edges an undirected graph has nothing to match: the empty matching,
+// an empty cover, no error.
+TEST(Matching, UndirectedGraphWithoutEdgesHasTheEmptyMatching) {
+  for (bool ownCover : {false, true}) {
+    for (RecordingErrorHandler::Mode mode : handlerModes) {
+      const std::string label = std::string(ownCover ? "own cover" : "with cover") + modeText(mode);
+      graph G;
+      addGraph(G, 3, {});
+      G.make_undirected();
+      node_array<bool> NC(G, true);
+      const std::string before = layout(G);
+      RecordingErrorHandler handler(mode);
+      graphlib::list<edge> M;
+      EXPECT_EQ(handler.raisedBy([&] {
+        M = ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
+      }).code, -1) << label;
+      EXPECT_TRUE(handler.empty()) << label;
+      EXPECT_TRUE(M.empty()) << label;
+      EXPECT_EQ(layout(G), before) << label;
+      for (node v : testing_support::objects<node>(G.v_list)) EXPECT_EQ(NC[v], ownCover) << label;
     }
   }
 }
