@@ -431,6 +431,21 @@ std::string modeText(RecordingErrorHandler::Mode mode) {
   return mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning";
 }
 
+// The two forms that find the sides themselves, each under both handlers:
+// f(ownCover, mode, label), where matchWithoutSides runs the form chosen.
+template <class F>
+void forEachFormWithoutSides(const std::string& what, F f) {
+  for (bool ownCover : {false, true}) {
+    for (RecordingErrorHandler::Mode mode : handlerModes) {
+      f(ownCover, mode, what + (ownCover ? ", own cover" : ", with cover") + modeText(mode));
+    }
+  }
+}
+
+graphlib::list<edge> matchWithoutSides(graph& G, node_array<bool>& NC, bool ownCover) {
+  return ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
+}
+
 // Runs call, which is to refuse G: exactly `expected` raised, an empty result,
 // nothing written, and G and NC (set here to true on every other node) as
 // they were.
@@ -496,18 +511,13 @@ TEST(Matching, GraphWithoutSidesThatIsNotBipartiteIsError1) {
       {"self-loop", 2, {{1, 0}, {1, 1}}},
   };
   for (const Case& c : cases) {
-    for (bool ownCover : {false, true}) {
-      for (RecordingErrorHandler::Mode mode : handlerModes) {
-        const std::string label = std::string(c.what) + (ownCover ? ", own cover" : ", with cover") + modeText(mode);
-        graph G;
-        addGraph(G, c.nodes, c.edges);
-        node_array<bool> NC(G, false);
-        auto call = [&] {
-          return ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
-        };
-        expectRefused(G, NC, mode, call, GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}, label);
-      }
-    }
+    forEachFormWithoutSides(c.what, [&](bool ownCover, RecordingErrorHandler::Mode mode, const std::string& label) {
+      graph G;
+      addGraph(G, c.nodes, c.edges);
+      node_array<bool> NC(G, false);
+      expectRefused(G, NC, mode, [&] { return matchWithoutSides(G, NC, ownCover); },
+                    GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite"}, label);
+    });
   }
 }
 
@@ -579,46 +589,36 @@ TEST(Matching, UndirectedGraphWithoutSidesIsError1) {
       {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}, -1},
   };
   for (const Case& c : cases) {
-    for (bool ownCover : {false, true}) {
-      for (RecordingErrorHandler::Mode mode : handlerModes) {
-        const std::string label = std::string(c.what) + (ownCover ? ", own cover" : ", with cover") + modeText(mode);
-        graph G;
-        addGraph(G, c.nodes, c.edges);
-        G.make_undirected();
-        const std::vector<edge> e = testing_support::objects<edge>(G.e_list);
-        if (c.hidden >= 0) G.hide_adj_edge(e[static_cast<std::size_t>(c.hidden)]);
-        node_array<bool> NC(G, false);
-        auto call = [&] {
-          return ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
-        };
-        expectRefused(G, NC, mode, call, GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected"}, label);
-      }
-    }
+    forEachFormWithoutSides(c.what, [&](bool ownCover, RecordingErrorHandler::Mode mode, const std::string& label) {
+      graph G;
+      addGraph(G, c.nodes, c.edges);
+      G.make_undirected();
+      const std::vector<edge> e = testing_support::objects<edge>(G.e_list);
+      if (c.hidden >= 0) G.hide_adj_edge(e[static_cast<std::size_t>(c.hidden)]);
+      node_array<bool> NC(G, false);
+      expectRefused(G, NC, mode, [&] { return matchWithoutSides(G, NC, ownCover); },
+                    GraphlibError{1, "MAX_CARD_BIPARTITE_MATCHING: G is undirected"}, label);
+    });
   }
 }
 
 // Without edges an undirected graph has nothing to match: the empty matching,
 // an empty cover, no error.
 TEST(Matching, UndirectedGraphWithoutEdgesHasTheEmptyMatching) {
-  for (bool ownCover : {false, true}) {
-    for (RecordingErrorHandler::Mode mode : handlerModes) {
-      const std::string label = std::string(ownCover ? "own cover" : "with cover") + modeText(mode);
-      graph G;
-      addGraph(G, 3, {});
-      G.make_undirected();
-      node_array<bool> NC(G, true);
-      const std::string before = layout(G);
-      RecordingErrorHandler handler(mode);
-      graphlib::list<edge> M;
-      EXPECT_EQ(handler.raisedBy([&] {
-        M = ownCover ? graphlib::MAX_CARD_BIPARTITE_MATCHING(G) : graphlib::MAX_CARD_BIPARTITE_MATCHING(G, NC);
-      }).code, -1) << label;
-      EXPECT_TRUE(handler.empty()) << label;
-      EXPECT_TRUE(M.empty()) << label;
-      EXPECT_EQ(layout(G), before) << label;
-      for (node v : testing_support::objects<node>(G.v_list)) EXPECT_EQ(NC[v], ownCover) << label;
-    }
-  }
+  forEachFormWithoutSides("three nodes", [&](bool ownCover, RecordingErrorHandler::Mode mode, const std::string& label) {
+    graph G;
+    addGraph(G, 3, {});
+    G.make_undirected();
+    node_array<bool> NC(G, true);
+    const std::string before = layout(G);
+    RecordingErrorHandler handler(mode);
+    graphlib::list<edge> M;
+    EXPECT_EQ(handler.raisedBy([&] { M = matchWithoutSides(G, NC, ownCover); }).code, -1) << label;
+    EXPECT_TRUE(handler.empty()) << label;
+    EXPECT_TRUE(M.empty()) << label;
+    EXPECT_EQ(layout(G), before) << label;
+    for (node v : testing_support::objects<node>(G.v_list)) EXPECT_EQ(NC[v], ownCover) << label;
+  });
 }
 
 BipartiteInstance instanceOf(int nA, int nB, const std::vector<std::pair<int, int> >& edges) {
