@@ -249,15 +249,24 @@ list<edge> abmp_matching(graph& G, const list<node>& A, const list<node>& B, nod
 }
 
 // The matching with every adjacency list put back in its order before the call.
-list<edge> ordered_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC) {
+// The edges of R run from B to A: turned for the matching, and back after it.
+list<edge> ordered_matching(graph& G, const list<node>& A, const list<node>& B, node_array<bool>& NC,
+                            const list<edge>& R = list<edge>()) {
   edge_array<int> num(G, 0);
   number_edges(G, num);
+  const auto turn_R = [&] {
+    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
+  };
   try {
+    turn_R();
     list<edge> M = abmp_matching(G, A, B, NC, false, -1);
+    turn_R();
     G.sort_edges(num);
     return M;
   } catch (...) {
+    // Wherever the error came, every edge then runs from A to B once more.
     turn_back(G, B);
+    turn_R();
     G.sort_edges(num);
     throw;
   }
@@ -304,22 +313,9 @@ list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G, node_array<bool>& NC) {
     std_error_handler(1, "MAX_CARD_BIPARTITE_MATCHING: G is not bipartite");
     return list<edge>();
   }
-  edge_array<int> num(G, 0);
-  number_edges(G, num);
-  // With R turned every visible edge runs from A to B: the sides need no check.
-  list<edge> R = out_edges(B);
-  try {
-    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-    list<edge> M = abmp_matching(G, A, B, NC, false, -1);
-    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-    G.sort_edges(num);
-    return M;
-  } catch (...) {
-    turn_back(G, B);
-    for (dlink* it = R.first(); it != nullptr; it = it->succ) G.rev_edge(R.contents(it));
-    G.sort_edges(num);
-    throw;
-  }
+  // With B's out-edges turned every visible edge runs from A to B: the sides
+  // need no check.
+  return ordered_matching(G, A, B, NC, out_edges(B));
 }
 
 list<edge> MAX_CARD_BIPARTITE_MATCHING(graph& G) {

@@ -187,6 +187,13 @@ class DeepCase : public testing::TestWithParam<std::tuple<DeepFamily, Entry>> {
   Pairs input() const { return std::get<0>(GetParam()).make(); }
 };
 
+// Node i of p becomes node at[i] of a graph on n nodes; the rest have no edge.
+inline Pairs place(const Pairs& p, const std::vector<int>& at, int n) {
+  Pairs q{n, {}};
+  for (const Pair& e : p.edges) q.edges.emplace_back(at[static_cast<size_t>(e.first)], at[static_cast<size_t>(e.second)]);
+  return q;
+}
+
 // g with its first edge replaced by body: the body's first node is joined to
 // that edge's source and its last node to its target. With body_first the
 // body's nodes are made before g's.

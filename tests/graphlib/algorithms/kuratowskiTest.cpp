@@ -25,6 +25,7 @@ using graphlib::graph;
 using graphlib::node;
 using planar_families::Pair;
 using planar_families::Pairs;
+using planar_families::place;
 using planar_families::Rng;
 using planar_families::Snapshot;
 using testing_support::graphDefect;
@@ -43,14 +44,6 @@ std::set<Pair> nodePairs(const Pairs& p) {
   std::set<Pair> out;
   for (const Pair& e : p.edges) out.insert(std::minmax(e.first, e.second));
   return out;
-}
-
-// Node i of p becomes node at[i] of a graph on n nodes; the rest have no edge.
-Pairs place(const Pairs& p, const std::vector<int>& at, int n) {
-  Pairs q{n, {}};
-  for (const Pair& e : p.edges)
-    q.edges.emplace_back(at[static_cast<size_t>(e.first)], at[static_cast<size_t>(e.second)]);
-  return q;
 }
 
 // A non-planar graph: the answer must be false, the witness verified, and G
@@ -314,9 +307,9 @@ TEST(KuratowskiTest, SearchReportsAGraphWithoutEdgesAsPlanar) {
   graph other;
   planar_families::build(other, planar_families::complete(3), false);
   for (int n : {0, 1, 2, 3}) {
-    for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+    for (auto mode : RecordingErrorHandler::modes) {
       SCOPED_TRACE(std::to_string(n) + " nodes" +
-                   (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+                   ", " + RecordingErrorHandler::modeName(mode));
       RecordingErrorHandler handler(mode);
       graph G;
       planar_families::build(G, Pairs{n, {}}, true);
@@ -362,8 +355,8 @@ TEST(KuratowskiTest, SearchReportsAPlanarMapWithNodesWithoutEdges) {
   planar_families::build(other, planar_families::complete(3), false);
   int scrambled = 0;  // inputs whose rotation was not planar to begin with
   for (const Case& c : cases) {
-    for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
-      SCOPED_TRACE(std::string(c.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+    for (auto mode : RecordingErrorHandler::modes) {
+      SCOPED_TRACE(std::string(c.name) + ", " + RecordingErrorHandler::modeName(mode));
       RecordingErrorHandler handler(mode);
       graph G;
       planar_families::build(G, c.graph, true);
@@ -452,8 +445,8 @@ TEST(KuratowskiTest, SearchAppendsItsWitnessBehindWhatTheListHeld) {
         {"edges of G and of another graph", {own, justPast, own->rev, otherEdges[1]}},
     };
     for (const Held& h : held) {
-      for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
-        SCOPED_TRACE(std::string(h.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+      for (auto mode : RecordingErrorHandler::modes) {
+        SCOPED_TRACE(std::string(h.name) + ", " + RecordingErrorHandler::modeName(mode));
         RecordingErrorHandler handler(mode);
         graphlib::list<edge> L = testing_support::listOf(h.edges);
         EXPECT_EQ(handler.raisedBy([&] { graphlib::Kuratowski(G, L); }).message, "");
@@ -570,8 +563,8 @@ TEST(KuratowskiTest, SearchRefusesAGraphOutsideItsPreconditions) {
   graph other;
   planar_families::build(other, planar_families::complete(3), false);
   for (const Case& c : cases) {
-    for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
-      SCOPED_TRACE(std::string(c.name) + (mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning"));
+    for (auto mode : RecordingErrorHandler::modes) {
+      SCOPED_TRACE(std::string(c.name) + ", " + RecordingErrorHandler::modeName(mode));
       RecordingErrorHandler handler(mode);
       graph G;
       planar_families::build(G, c.graph, c.map);

@@ -371,9 +371,7 @@ TEST(PlanarityTest, EmbeddingStepsTakeAListWithoutTheNodesWithoutEdges) {
       while (std::find(c.lone.begin(), c.lone.end(), v) != c.lone.end()) v++;
       at.push_back(v);
     }
-    Pairs p{c.graph.n + static_cast<int>(c.lone.size()), {}};
-    for (const auto& e : c.graph.edges)
-      p.edges.emplace_back(at[static_cast<size_t>(e.first)], at[static_cast<size_t>(e.second)]);
+    const Pairs p = planar_families::place(c.graph, at, c.graph.n + static_cast<int>(c.lone.size()));
     graph G;
     std::vector<node> v = planar_families::build(G, p, true);
     ASSERT_TRUE(G.make_map());
@@ -468,7 +466,7 @@ TEST(PlanarityTest, LargeGridIsPlanar) {
 }
 
 TEST(PlanarityTest, EmbeddingStepsRefuseAGraphThatIsNotAMap) {
-  for (auto mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+  for (auto mode : RecordingErrorHandler::modes) {
     RecordingErrorHandler handler(mode);
     graph G;
     planar_families::build(G, planar_families::complete(5), false);

@@ -424,19 +424,14 @@ const std::vector<EntryPoint> entryPoints = {
      }},
 };
 
-const RecordingErrorHandler::Mode handlerModes[] = {RecordingErrorHandler::Mode::Throw,
-                                                    RecordingErrorHandler::Mode::Return};
-
-std::string modeText(RecordingErrorHandler::Mode mode) {
-  return mode == RecordingErrorHandler::Mode::Throw ? ", throwing" : ", returning";
-}
+std::string modeText(RecordingErrorHandler::Mode mode) { return std::string(", ") + RecordingErrorHandler::modeName(mode); }
 
 // The two forms that find the sides themselves, each under both handlers:
 // f(ownCover, mode, label), where matchWithoutSides runs the form chosen.
 template <class F>
 void forEachFormWithoutSides(const std::string& what, F f) {
   for (bool ownCover : {false, true}) {
-    for (RecordingErrorHandler::Mode mode : handlerModes) {
+    for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
       f(ownCover, mode, what + (ownCover ? ", own cover" : ", with cover") + modeText(mode));
     }
   }
@@ -481,7 +476,7 @@ std::vector<node> addGraph(graph& G, int nodes, const std::vector<std::pair<int,
 TEST(Matching, ListsThatDoNotSplitGAreOneAssertionFailure) {
   for (const Misfit& c : misfits) {
     for (const EntryPoint& entry : entryPoints) {
-      for (RecordingErrorHandler::Mode mode : handlerModes) {
+      for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
         const std::string label = std::string(c.what) + ", " + entry.what + modeText(mode);
         graph G;
         const std::vector<node> v = addGraph(G, c.nodes, c.edges);
@@ -551,7 +546,7 @@ TEST(Matching, NilOrForeignNodeInTheListsIsOneAssertionFailure) {
   };
   for (const Case& c : cases) {
     for (const EntryPoint& entry : entryPoints) {
-      for (RecordingErrorHandler::Mode mode : handlerModes) {
+      for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
         const std::string label = std::string(c.what) + ", " + entry.what + modeText(mode);
         graph G, other;
         const std::vector<node> v = addGraph(G, c.nodes, c.edges);
@@ -658,7 +653,7 @@ TEST(Matching, GreedyStartLeavesEdgesHiddenInPlaceOut) {
       visible.edges.push_back(c.g.edges[k]);
     }
     for (int L : {-1, 1, 3}) {
-      for (RecordingErrorHandler::Mode mode : handlerModes) {
+      for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
         const std::string label = std::string(c.what) + ", L " + std::to_string(L) + modeText(mode);
         Built b(c.g);
         for (int k : c.hidden) b.G.hide_adj_edge(b.edges[static_cast<std::size_t>(k)]);
@@ -777,7 +772,7 @@ void expectCompleted(const Sided<Graph>& s, const EntryPoint& entry, const graph
 TEST(Matching, PathStackThatCannotBeAllocatedLeavesGAsItWas) {
   const BipartiteInstance g = randomBipartite(12, 10, 0.25, 5);
   for (const EntryPoint& entry : allEntryPoints()) {
-    for (RecordingErrorHandler::Mode mode : handlerModes) {
+    for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
       const std::string label = std::string(entry.what) + modeText(mode);
       Sided<graph> s(g, flipsFor(entry, g.edges.size()));
       node_array<bool> NC(s.G, false);
@@ -855,7 +850,7 @@ TEST(Matching, ErrorRaisedWhileEdgesAreReversedPutsThemBack) {
       for (int k = 1; k <= moves; k += c.stride) refusals.push_back(k);
       if (refusals.back() != moves) refusals.push_back(moves);
       for (int refused : refusals) {
-        for (RecordingErrorHandler::Mode mode : handlerModes) {
+        for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
           const std::string label = std::string(c.what) + ", " + entry.what + ", move " + std::to_string(refused) +
                                     " of " + std::to_string(moves) + modeText(mode);
           Sided<GraphRefusingAMove> s(c.g, flipped);

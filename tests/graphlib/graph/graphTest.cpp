@@ -266,7 +266,7 @@ TEST(Graph, ErrorsOfForeignObjectsAndBadPositions) {
       {"reversal with wrong ends", false, [](Triangle& t, graph&, node) { t.G.set_reversal(t.e[0], t.e[1]); },
        {1, "graph::set_reversal: edges are not reversals of each other"}},
   };
-  for (RecordingErrorHandler::Mode mode : {RecordingErrorHandler::Mode::Throw, RecordingErrorHandler::Mode::Return}) {
+  for (RecordingErrorHandler::Mode mode : RecordingErrorHandler::modes) {
     for (const Case& c : cases) {
       Triangle t(c.undirected);
       graph H;

@@ -29,19 +29,35 @@ struct GraphlibErrorRaised {
   GraphlibError error;
 };
 
+// Installs a handler for the life of the object and puts back the one before.
+// set_error_handler's return value is the library's forwarder, not the handler
+// it replaced, so it cannot restore that one.
+class ScopedErrorHandler {
+ public:
+  explicit ScopedErrorHandler(graphlib::graphlib_error_handler handler) : m_previous(graphlib::get_error_handler()) {
+    graphlib::set_error_handler(handler);
+  }
+  ~ScopedErrorHandler() { graphlib::set_error_handler(m_previous); }
+  ScopedErrorHandler(const ScopedErrorHandler&) = delete;
+  ScopedErrorHandler& operator=(const ScopedErrorHandler&) = delete;
+
+ private:
+  graphlib::graphlib_error_handler m_previous;
+};
+
 class RecordingErrorHandler {
  public:
   enum class Mode { Throw, Return };
 
+  // Both, for tests that hold under either handler.
+  static constexpr Mode modes[] = {Mode::Throw, Mode::Return};
+  static const char* modeName(Mode mode) { return mode == Mode::Throw ? "throwing" : "returning"; }
+
   explicit RecordingErrorHandler(Mode mode = Mode::Throw)
-      : m_mode(mode), m_previous(graphlib::get_error_handler()), m_outer(current()) {
+      : m_mode(mode), m_outer(current()), m_installed(&RecordingErrorHandler::handle) {
     current() = this;
-    graphlib::set_error_handler(&RecordingErrorHandler::handle);
   }
-  ~RecordingErrorHandler() {
-    current() = m_outer;
-    graphlib::set_error_handler(m_previous);
-  }
+  ~RecordingErrorHandler() { current() = m_outer; }
   RecordingErrorHandler(const RecordingErrorHandler&) = delete;
   RecordingErrorHandler& operator=(const RecordingErrorHandler&) = delete;
 
@@ -76,25 +92,9 @@ class RecordingErrorHandler {
   }
 
   Mode m_mode;
-  graphlib::graphlib_error_handler m_previous;
   RecordingErrorHandler* m_outer;
+  ScopedErrorHandler m_installed;
   std::vector<GraphlibError> m_errors;
-};
-
-// Installs a handler for the life of the object and puts back the one before.
-// set_error_handler's return value is the library's forwarder, not the handler
-// it replaced, so it cannot restore that one.
-class ScopedErrorHandler {
- public:
-  explicit ScopedErrorHandler(graphlib::graphlib_error_handler handler) : m_previous(graphlib::get_error_handler()) {
-    graphlib::set_error_handler(handler);
-  }
-  ~ScopedErrorHandler() { graphlib::set_error_handler(m_previous); }
-  ScopedErrorHandler(const ScopedErrorHandler&) = delete;
-  ScopedErrorHandler& operator=(const ScopedErrorHandler&) = delete;
-
- private:
-  graphlib::graphlib_error_handler m_previous;
 };
 
 }  // namespace testing_support
